@@ -1,0 +1,50 @@
+# Quick start: `make run` (desk with a demo show) and `make test` (every test,
+# normal and sanitizer builds). Both install what is missing first.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_GEN  := -G Ninja
+
+.PHONY: all deps build build-asan run test test-normal test-asan bench clean
+
+all: build
+
+deps:
+	@bash scripts/deps.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+$(ASAN_BUILD)/build.ninja:
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DLUMORA_SANITIZE=ON -DLUMORA_BENCH=OFF
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+build-asan: deps $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+# Starts the desk with its windows (under a virtual display when there is none).
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "no display: starting the desk under Xvfb"; \
+	  xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/lumora --demo; \
+	else \
+	  $(BUILD)/lumora --demo; \
+	fi
+
+test: deps test-normal test-asan
+
+test-normal: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-asan: build-asan
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	$(BUILD)/bench/lumora_bench
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

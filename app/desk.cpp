@@ -1,0 +1,86 @@
+#include "app/desk.h"
+
+#include "core/about.h"
+#include "core/button_function_form.h"
+#include "core/channel_names.h"
+#include "core/editpatchlist.h"
+#include "core/fader_function_form.h"
+#include "core/hoofdblad.h"
+#include "core/project_text.h"
+#include "core/realout.h"
+#include "output/art_config.h"
+#include "output/portsetup.h"
+#include "playback/instant_screen.h"
+#include "playback/namedit.h"
+#include "playback/playdesk.h"
+#include "remote/bcf.h"
+#include "remote/bcf_configure.h"
+#include "remote/cli.h"
+#include "sequences/chases_form.h"
+#include "sequences/fixture_prop.h"
+
+namespace lumora {
+
+Desk::Desk(const DeskOptions& opts, Dialogs& dialogs)
+    : opts_(opts), dialogs_(&dialogs), scheduler_(opts.manualClock) {
+  platform_.simulated = opts.sim;
+  // Construction order is the unload order reversed: the main desk first.
+  hoofdblad_ = std::make_unique<Hoofdblad>(*this);
+  playdesk_ = std::make_unique<Playdesk>(*this);
+  realout_ = std::make_unique<Realout>(*this);
+  editpatchlist_ = std::make_unique<editpatchlist>(*this);
+  channelNames_ = std::make_unique<Channel_Names>(*this);
+  faderFunctionForm_ = std::make_unique<Fader_Function_Form>(*this);
+  buttonFunctionForm_ = std::make_unique<Button_Function_Form>(*this);
+  projectText_ = std::make_unique<Project_text>(*this);
+  about_ = std::make_unique<frmAbout>(*this);
+  portsetup_ = std::make_unique<Portsetup>(*this);
+  artConfig_ = std::make_unique<Art_Config>(*this);
+  namedit_ = std::make_unique<namedit>(*this);
+  instantScreen_ = std::make_unique<instant_screen>(*this);
+  chases_ = std::make_unique<Chases>(*this);
+  fixtureProp_ = std::make_unique<Fixture_Prop>(*this);
+  bcf_ = std::make_unique<BCF>(*this);
+  bcfConfigure_ = std::make_unique<BCF_configure>(*this);
+  cli_ = std::make_unique<CLI>(*this);
+  forms_ = {hoofdblad_.get(), playdesk_.get(),      realout_.get(),       editpatchlist_.get(),
+            channelNames_.get(), faderFunctionForm_.get(), buttonFunctionForm_.get(), projectText_.get(),
+            about_.get(),     portsetup_.get(),     artConfig_.get(),     namedit_.get(),
+            instantScreen_.get(), chases_.get(),    fixtureProp_.get(),   bcf_.get(),
+            bcfConfigure_.get(), cli_.get()};
+  registerGlobals();
+}
+
+Desk::~Desk() {
+  // Subsystem objects may reference windows; drop them first.
+  owned_.clear();
+}
+
+void Desk::registerGlobals() {
+  SetupCore(*this);
+  SetupOutput(*this);
+  SetupPlayback(*this);
+  SetupSequences(*this);
+  SetupProject(*this);
+  SetupRemote(*this);
+}
+
+Form* Desk::form(std::string_view name) const {
+  for (Form* f : forms_)
+    if (f->name() == name) return f;
+  return nullptr;
+}
+
+void Desk::Start() { hoofdblad_->Show(); }
+
+void Desk::UnloadAll() {
+  unloading_ = true;
+  for (auto it = forms_.rbegin(); it != forms_.rend(); ++it) {
+    if (*it == hoofdblad_.get()) continue;
+    (*it)->Unload();
+  }
+  hoofdblad_->Unload();
+  ended_ = true;
+}
+
+}  // namespace lumora

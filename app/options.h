@@ -1,0 +1,25 @@
+// Command-line options of the lumora program.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace lumora {
+
+struct ProgramOptions {
+  bool headless = false;
+  bool console = false;
+  bool manualClock = false;
+  bool sim = false;
+  bool demo = false;  // start with the demo show
+  std::string project;
+  std::string artnetAddress;  // local IPv4 address for Art-Net (overrides LUMORA_ARTNET_ADDRESS)
+  std::vector<std::string> rest;  // left for the GUI toolkit
+  std::string error;
+  bool help = false;
+};
+
+ProgramOptions ParseOptions(int argc, char** argv);
+const char* UsageText();
+
+}  // namespace lumora

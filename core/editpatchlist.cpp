@@ -1,0 +1,9 @@
+#include "core/editpatchlist.h"
+
+#include "app/desk.h"
+
+namespace lumora {
+
+editpatchlist::editpatchlist(Desk& desk) : Form(desk, "editpatchlist") { setCaption("Patch List"); }
+
+}  // namespace lumora

@@ -1,0 +1,441 @@
+#include "core/form.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/desk.h"
+#include "core/scheduler.h"
+
+namespace lumora {
+
+const char* KindName(Kind k) {
+  switch (k) {
+    case Kind::Label: return "label";
+    case Kind::TextBox: return "textbox";
+    case Kind::Button: return "button";
+    case Kind::CheckBox: return "checkbox";
+    case Kind::Option: return "option";
+    case Kind::Fader: return "fader";
+    case Kind::ScrollBar: return "scrollbar";
+    case Kind::ComboBox: return "combobox";
+    case Kind::ListBox: return "listbox";
+    case Kind::Picture: return "picture";
+    case Kind::Frame: return "frame";
+    case Kind::Menu: return "menu";
+    case Kind::Bar: return "bar";
+    case Kind::LogSlider: return "logslider";
+    case Kind::Custom: return "custom";
+  }
+  return "?";
+}
+
+// ---------------------------------------------------------------- Control
+
+Control::Control(Form& form, std::string name, Kind kind, int index)
+    : form_(&form), name_(std::move(name)), index_(index), kind_(kind) {
+  if (kind == Kind::CheckBox || kind == Kind::Option) max_ = 1;
+  if (kind == Kind::Bar) max_ = 100;
+  form_->add(this);
+}
+
+Control::~Control() { form_->remove(this); }
+
+std::string Control::address() const {
+  return index_ < 0 ? name_ : name_ + "(" + std::to_string(index_) + ")";
+}
+
+void Control::touched() {
+  ++rev_;
+  form_->touched();
+}
+
+void Control::setValue(int v) {
+  if (kind_ == Kind::Bar) v = std::max(min_, std::min(max_, v));
+  if (v != value_) { value_ = v; touched(); }
+}
+void Control::setText(std::string t) {
+  if (t != text_) { text_ = std::move(t); touched(); }
+}
+void Control::setCaption(std::string c) {
+  if (c != caption_) { caption_ = std::move(c); touched(); }
+}
+void Control::setEnabled(bool e) {
+  if (e != enabled_) { enabled_ = e; touched(); }
+}
+void Control::setVisible(bool v) {
+  if (v != visible_) { visible_ = v; touched(); }
+}
+void Control::setBackColor(int32_t c) {
+  if (c != backColor_) { backColor_ = c; touched(); }
+}
+void Control::setForeColor(int32_t c) {
+  if (c != foreColor_) { foreColor_ = c; touched(); }
+}
+void Control::setToolTipText(std::string t) {
+  if (t != toolTip_) { toolTip_ = std::move(t); touched(); }
+}
+void Control::setMin(int v) {
+  if (v != min_) {
+    min_ = v;
+    if (kind_ == Kind::Bar && value_ < min_) value_ = min_;
+    touched();
+  }
+}
+void Control::setMax(int v) {
+  if (v != max_) {
+    max_ = v;
+    if (kind_ == Kind::Bar && value_ > max_) value_ = max_;
+    touched();
+  }
+}
+void Control::setRange(int lo, int hi) {
+  setMin(lo);
+  setMax(hi);
+}
+
+void Control::setListIndex(int i) {
+  if (i < -1 || i >= ListCount()) i = -1;
+  if (i != listIndex_) {
+    listIndex_ = i;
+    if (kind_ == Kind::ComboBox) text_ = i >= 0 ? list_[static_cast<std::size_t>(i)] : text_;
+    touched();
+  }
+}
+const std::string& Control::List(int k) const {
+  static const std::string empty;
+  if (k < 0 || k >= ListCount()) return empty;
+  return list_[static_cast<std::size_t>(k)];
+}
+void Control::AddItem(std::string item) {
+  list_.push_back(std::move(item));
+  touched();
+}
+void Control::Clear() {
+  if (list_.empty() && listIndex_ == -1) return;
+  list_.clear();
+  listIndex_ = -1;
+  touched();
+}
+void Control::setList(int k, std::string item) {
+  if (k < 0 || k >= ListCount()) return;
+  list_[static_cast<std::size_t>(k)] = std::move(item);
+  touched();
+}
+void Control::RemoveItem(int k) {
+  if (k < 0 || k >= ListCount()) return;
+  list_.erase(list_.begin() + k);
+  if (listIndex_ >= ListCount()) listIndex_ = ListCount() - 1;
+  touched();
+}
+
+void Control::SetFocus() { touched(); }
+
+std::string Control::naturalProperty() const {
+  switch (kind_) {
+    case Kind::TextBox:
+    case Kind::ComboBox: return "Text";
+    case Kind::Label:
+    case Kind::Button:
+    case Kind::Frame:
+    case Kind::Menu: return "Caption";
+    case Kind::ListBox: return "ListIndex";
+    case Kind::Picture: return "BackColor";
+    default: return "Value";
+  }
+}
+
+std::optional<Json> Control::getProperty(std::string_view p) const {
+  if (p == "Value") return Json(value_);
+  if (p == "Text") return Json(kind_ == Kind::ListBox ? List(listIndex_) : text_);
+  if (p == "Caption") return Json(caption_);
+  if (p == "Enabled") return Json(enabled_);
+  if (p == "Visible") return Json(visible_);
+  if (p == "BackColor") return Json(backColor_);
+  if (p == "ForeColor") return Json(foreColor_);
+  if (p == "ToolTipText") return Json(toolTip_);
+  if (p == "Min") return Json(min_);
+  if (p == "Max") return Json(max_);
+  if (p == "ListIndex") return Json(listIndex_);
+  if (p == "ListCount") return Json(ListCount());
+  if (p == "List") {
+    Json a = Json::array();
+    for (const auto& s : list_) a.push(Json(s));
+    return a;
+  }
+  if (p.substr(0, 5) == "List(" && p.back() == ')') {
+    std::string n(p.substr(5, p.size() - 6));
+    char* end = nullptr;
+    long k = std::strtol(n.c_str(), &end, 10);
+    if (n.empty() || *end) return std::nullopt;
+    if (k < 0 || k >= ListCount()) return std::nullopt;
+    return Json(list_[static_cast<std::size_t>(k)]);
+  }
+  return std::nullopt;
+}
+
+namespace {
+bool asIntValue(const Json& v, int& out) {
+  if (v.isInt()) { out = static_cast<int>(v.asInt()); return true; }
+  if (v.isNumber() && v.asReal() == std::floor(v.asReal())) { out = static_cast<int>(v.asReal()); return true; }
+  if (v.isBool()) { out = v.asBool() ? 1 : 0; return true; }
+  return false;
+}
+}  // namespace
+
+std::string Control::setProperty(std::string_view p, const Json& v) {
+  int n = 0;
+  auto needInt = [&]() { return asIntValue(v, n); };
+  if (p == "Value") {
+    if (!needInt()) return "Value needs a number";
+    setValue(n);
+  } else if (p == "Text") {
+    if (!v.isString()) return "Text needs a string";
+    setText(v.asString());
+  } else if (p == "Caption") {
+    if (!v.isString()) return "Caption needs a string";
+    setCaption(v.asString());
+  } else if (p == "Enabled") {
+    if (!v.isBool() && !v.isNumber()) return "Enabled needs true or false";
+    setEnabled(v.isBool() ? v.asBool() : v.asInt() != 0);
+  } else if (p == "Visible") {
+    if (!v.isBool() && !v.isNumber()) return "Visible needs true or false";
+    setVisible(v.isBool() ? v.asBool() : v.asInt() != 0);
+  } else if (p == "BackColor") {
+    if (!needInt()) return "BackColor needs a number";
+    setBackColor(n);
+  } else if (p == "ForeColor") {
+    if (!needInt()) return "ForeColor needs a number";
+    setForeColor(n);
+  } else if (p == "ToolTipText") {
+    if (!v.isString()) return "ToolTipText needs a string";
+    setToolTipText(v.asString());
+  } else if (p == "Min") {
+    if (!needInt()) return "Min needs a number";
+    setMin(n);
+  } else if (p == "Max") {
+    if (!needInt()) return "Max needs a number";
+    setMax(n);
+  } else if (p == "ListIndex") {
+    if (!needInt()) return "ListIndex needs a number";
+    if (n < -1 || n >= ListCount()) return "ListIndex out of range";
+    setListIndex(n);
+  } else if (p == "ListCount") {
+    return "ListCount is read-only";
+  } else {
+    return "unknown property " + std::string(p);
+  }
+  return "";
+}
+
+std::string Control::userSet(const Json& v) {
+  switch (kind_) {
+    case Kind::TextBox: {
+      if (!v.isString()) return "a text box takes a string";
+      setText(v.asString());
+      Change();
+      return "";
+    }
+    case Kind::ComboBox:
+    case Kind::ListBox: {
+      int n = 0;
+      if (v.isString() && kind_ == Kind::ComboBox) {
+        // Typing into a combo box: text change.
+        setText(v.asString());
+        Change();
+        return "";
+      }
+      if (!asIntValue(v, n)) return "a list takes an index";
+      if (n < -1 || n >= ListCount()) return "list index out of range";
+      setListIndex(n);
+      Click();
+      return "";
+    }
+    case Kind::CheckBox:
+    case Kind::Option: {
+      int n = 0;
+      if (!asIntValue(v, n) || n < 0 || n > (kind_ == Kind::CheckBox ? 2 : 1)) return "a check box takes 0 or 1";
+      setValue(n);
+      Click();
+      return "";
+    }
+    case Kind::Fader:
+    case Kind::ScrollBar: {
+      int n = 0;
+      if (!asIntValue(v, n)) return "a fader takes a number";
+      if (n < std::min(min_, max_) || n > std::max(min_, max_)) return "value out of range";
+      setValue(n);
+      Change();
+      return "";
+    }
+    default: {
+      std::string prop = naturalProperty();
+      std::string e = setProperty(prop, v);
+      if (!e.empty()) return e;
+      Change();
+      return "";
+    }
+  }
+}
+
+void Control::Click() {
+  if (onClick) onClick();
+}
+void Control::DblClick() {
+  if (onDblClick) onDblClick();
+}
+void Control::Change() {
+  if (onChange) onChange();
+}
+void Control::Validate() {
+  if (onValidate) onValidate();
+}
+void Control::MouseDown(MouseButton b, int x, int y) {
+  if (onMouseDown) onMouseDown(b, x, y);
+}
+void Control::MouseUp(MouseButton b, int x, int y) {
+  if (onMouseUp) onMouseUp(b, x, y);
+}
+
+// ----------------------------------------------------------- ControlArray
+
+ControlArray::ControlArray(Form& form, std::string name, Kind kind, int count) : name_(std::move(name)) {
+  items_.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) items_.push_back(std::make_unique<Control>(form, name_, kind, i));
+}
+
+void ControlArray::onClick(std::function<void(int)> f) {
+  for (auto& c : items_) c->onClick = [f, i = c->index()] { f(i); };
+}
+void ControlArray::onDblClick(std::function<void(int)> f) {
+  for (auto& c : items_) c->onDblClick = [f, i = c->index()] { f(i); };
+}
+void ControlArray::onChange(std::function<void(int)> f) {
+  for (auto& c : items_) c->onChange = [f, i = c->index()] { f(i); };
+}
+void ControlArray::onValidate(std::function<void(int)> f) {
+  for (auto& c : items_) c->onValidate = [f, i = c->index()] { f(i); };
+}
+void ControlArray::onMouseDown(std::function<void(int, MouseButton, int, int)> f) {
+  for (auto& c : items_) c->onMouseDown = [f, i = c->index()](MouseButton b, int x, int y) { f(i, b, x, y); };
+}
+void ControlArray::onMouseUp(std::function<void(int, MouseButton, int, int)> f) {
+  for (auto& c : items_) c->onMouseUp = [f, i = c->index()](MouseButton b, int x, int y) { f(i, b, x, y); };
+}
+
+// ------------------------------------------------------------------ Timer
+
+Timer::Timer(Form& form, std::string name, int index) : form_(&form), name_(std::move(name)), index_(index) {
+  form_->add(this);
+  form_->desk().scheduler().add(this);
+}
+
+Timer::~Timer() {
+  form_->desk().scheduler().remove(this);
+  form_->remove(this);
+}
+
+std::string Timer::address() const {
+  return form_->name() + "." + (index_ < 0 ? name_ : name_ + "(" + std::to_string(index_) + ")");
+}
+
+void Timer::restart() { form_->desk().scheduler().restarted(this); }
+
+void Timer::setInterval(int ms) {
+  if (ms < 0) ms = 0;
+  interval_ = ms;
+  restart();
+}
+
+void Timer::setEnabled(bool e) {
+  if (e == enabled_) return;
+  enabled_ = e;
+  restart();
+}
+
+bool Timer::Fire() {
+  if (running_) return false;
+  running_ = true;
+  struct Reset {
+    bool& r;
+    ~Reset() { r = false; }
+  } reset{running_};
+  if (onTimer) onTimer();
+  return true;
+}
+
+TimerArray::TimerArray(Form& form, std::string name, int count) {
+  items_.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) items_.push_back(std::make_unique<Timer>(form, name, i));
+}
+
+void TimerArray::onTimer(std::function<void(int)> f) {
+  for (auto& t : items_) t->onTimer = [f, i = t->index()] { f(i); };
+}
+
+// ------------------------------------------------------------------- Form
+
+Form::Form(Desk& desk, std::string name) : desk_(&desk), name_(std::move(name)), caption_(name_) {}
+
+Form::~Form() = default;
+
+void Form::touched() { ++rev_; }
+
+void Form::setCaption(std::string c) {
+  if (c != caption_) { caption_ = std::move(c); touched(); }
+}
+
+void Form::Load() {
+  if (loaded_) return;
+  loaded_ = true;
+  touched();
+  Form_Load();
+}
+
+void Form::Show() {
+  Load();
+  if (!loaded_) return;  // Form_Load may unload itself
+  if (!visible_) {
+    visible_ = true;
+    touched();
+    Form_Activate();
+  }
+}
+
+void Form::Hide() {
+  if (visible_) { visible_ = false; touched(); }
+}
+
+bool Form::Unload() {
+  if (!loaded_) return true;
+  bool cancel = false;
+  Form_Unload(cancel);
+  if (cancel) return false;
+  loaded_ = false;
+  visible_ = false;
+  for (Timer* t : timers_) t->setEnabled(false);
+  touched();
+  return true;
+}
+
+Control* Form::control(std::string_view name, int index) const {
+  for (Control* c : controls_)
+    if (c->name() == name && c->index() == index) return c;
+  return nullptr;
+}
+
+bool Form::isArray(std::string_view name) const {
+  for (Control* c : controls_)
+    if (c->name() == name) return c->index() >= 0;
+  return false;
+}
+
+Timer* Form::timer(std::string_view name, int index) const {
+  for (Timer* t : timers_)
+    if (t->name() == name && t->index() == index) return t;
+  return nullptr;
+}
+
+void Form::remove(Control* c) { controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end()); }
+void Form::remove(Timer* t) { timers_.erase(std::remove(timers_.begin(), timers_.end(), t), timers_.end()); }
+
+}  // namespace lumora

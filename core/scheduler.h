@@ -1,0 +1,52 @@
+// Fires the model timers. One scheduler per desk; its time is either the
+// manual clock (tests, --manual-clock) or the steady clock (hosts).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace lumora {
+
+class Timer;
+
+class Scheduler {
+ public:
+  explicit Scheduler(bool manual);
+
+  bool manual() const { return manual_; }
+  // Current time in ms (manual: the advanced time; else the steady clock).
+  int64_t now() const;
+
+  void add(Timer* t);
+  void remove(Timer* t);
+  // Called by a timer whose Enabled or Interval changed.
+  void restarted(Timer* t);
+
+  // Manual clock: moves time on by ms, firing every enabled timer whose time
+  // comes, in time order (ties in the order the timers were enabled).
+  void advance(int64_t ms);
+  // Real time: fires every timer that is due now. Safe to call from inside a
+  // timer handler (a nested event loop): a running timer is skipped.
+  void runDue();
+  // Earliest due time of an enabled timer.
+  std::optional<int64_t> nextDue() const;
+
+  // Told whenever the schedule may have moved (hosts re-arm their wake-up).
+  std::function<void()> onScheduleChanged;
+  // Called after every timer event (hosts repaint views).
+  std::function<void()> afterFire;
+
+ private:
+  Timer* earliest(int64_t limit) const;
+  void fireOne(Timer* t, int64_t at);
+
+  bool manual_;
+  int64_t manualNow_ = 0;
+  int64_t origin_ = 0;
+  uint64_t nextSeq_ = 1;
+  std::vector<Timer*> timers_;
+};
+
+}  // namespace lumora

@@ -1,0 +1,267 @@
+#include "gui/binder.h"
+
+#include <QAbstractSlider>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTextEdit>
+
+namespace lumora::gui {
+
+QColor ToQColor(int32_t c) {
+  if (c < 0) return QColor();
+  return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
+int32_t FromQColor(const QColor& c) {
+  if (!c.isValid()) return -1;
+  return c.red() + 256 * c.green() + 65536 * c.blue();
+}
+
+Binder::Binder(QObject* parent) : QObject(parent) {}
+
+void Binder::fire(const std::function<void()>& f) {
+  if (syncing_) return;
+  f();
+  if (afterEvent) afterEvent();
+}
+
+Control* Binder::controlOf(QObject* o) const {
+  for (const auto& b : bindings_)
+    if (b.obj == o) return b.control;
+  return nullptr;
+}
+
+void Binder::add(QObject* o, Control& c, std::function<void()> refresh) {
+  bindings_.push_back({o, &c, 0, std::move(refresh)});
+}
+
+namespace {
+void applyColours(QWidget* w, const Control& c) {
+  QString css;
+  QColor back = ToQColor(c.BackColor());
+  QColor fore = ToQColor(c.ForeColor());
+  if (back.isValid()) css += QString("background-color: %1;").arg(back.name());
+  if (fore.isValid()) css += QString("color: %1;").arg(fore.name());
+  if (w->styleSheet() != css) w->setStyleSheet(css);
+}
+}  // namespace
+
+void Binder::common(QWidget* w, Control& c) {
+  w->installEventFilter(this);
+  w->setToolTip(QString::fromStdString(c.ToolTipText()));
+  w->setEnabled(c.Enabled());
+  w->setVisible(c.Visible());
+}
+
+void Binder::bind(QAbstractSlider* w, Control& c) {
+  connect(w, &QAbstractSlider::valueChanged, this, [this, &c](int v) {
+    fire([&c, v] {
+      c.setValue(v);
+      c.Change();
+    });
+  });
+  add(w, c, [w, &c, this] {
+    QSignalBlocker block(w);
+    common(w, c);
+    w->setRange(std::min(c.Min(), c.Max()), std::max(c.Min(), c.Max()));
+    w->setValue(c.Value());
+  });
+}
+
+void Binder::bind(QLineEdit* w, Control& c) {
+  connect(w, &QLineEdit::textEdited, this, [this, &c](const QString& t) {
+    fire([&c, t] {
+      c.setText(t.toStdString());
+      c.Change();
+    });
+  });
+  connect(w, &QLineEdit::editingFinished, this, [this, &c] { fire([&c] { c.Validate(); }); });
+  add(w, c, [w, &c, this] {
+    QSignalBlocker block(w);
+    common(w, c);
+    applyColours(w, c);
+    QString t = QString::fromStdString(c.Text());
+    if (w->text() != t) w->setText(t);
+  });
+}
+
+void Binder::bind(QTextEdit* w, Control& c) {
+  connect(w, &QTextEdit::textChanged, this, [this, w, &c] {
+    fire([&c, w] {
+      c.setText(w->toPlainText().toStdString());
+      c.Change();
+    });
+  });
+  add(w, c, [w, &c, this] {
+    QSignalBlocker block(w);
+    common(w, c);
+    QString t = QString::fromStdString(c.Text());
+    if (w->toPlainText() != t) w->setPlainText(t);
+  });
+}
+
+void Binder::bind(QPushButton* w, Control& c) {
+  connect(w, &QPushButton::clicked, this, [this, &c] { fire([&c] { c.Click(); }); });
+  add(w, c, [w, &c, this] {
+    common(w, c);
+    applyColours(w, c);
+    w->setText(QString::fromStdString(c.Caption()));
+  });
+}
+
+void Binder::bind(QAction* a, Control& c) {
+  connect(a, &QAction::triggered, this, [this, &c] { fire([&c] { c.Click(); }); });
+  add(a, c, [a, &c] {
+    a->setEnabled(c.Enabled());
+    a->setVisible(c.Visible());
+    if (!c.Caption().empty()) a->setText(QString::fromStdString(c.Caption()));
+  });
+}
+
+void Binder::bind(QLabel* w, Control& c) {
+  add(w, c, [w, &c, this] {
+    common(w, c);
+    applyColours(w, c);
+    w->setText(QString::fromStdString(c.Caption()));
+  });
+}
+
+void Binder::bind(QCheckBox* w, Control& c) {
+  connect(w, &QCheckBox::clicked, this, [this, w, &c] {
+    fire([&c, w] {
+      c.setValue(w->isChecked() ? 1 : 0);
+      c.Click();
+    });
+  });
+  add(w, c, [w, &c, this] {
+    QSignalBlocker block(w);
+    common(w, c);
+    if (!c.Caption().empty()) w->setText(QString::fromStdString(c.Caption()));
+    w->setChecked(c.Value() != 0);
+  });
+}
+
+void Binder::bind(QRadioButton* w, Control& c) {
+  connect(w, &QRadioButton::clicked, this, [this, &c] {
+    fire([&c] {
+      c.setValue(1);
+      c.Click();
+    });
+  });
+  add(w, c, [w, &c, this] {
+    QSignalBlocker block(w);
+    common(w, c);
+    if (!c.Caption().empty()) w->setText(QString::fromStdString(c.Caption()));
+    w->setChecked(c.Value() != 0);
+  });
+}
+
+void Binder::bind(QComboBox* w, Control& c) {
+  connect(w, QOverload<int>::of(&QComboBox::activated), this, [this, &c](int i) {
+    fire([&c, i] {
+      c.setListIndex(i);
+      c.Click();
+    });
+  });
+  if (w->isEditable()) {
+    connect(w, &QComboBox::editTextChanged, this, [this, &c](const QString& t) {
+      fire([&c, t] {
+        c.setText(t.toStdString());
+        c.Change();
+      });
+    });
+  }
+  add(w, c, [w, &c, this] {
+    QSignalBlocker block(w);
+    common(w, c);
+    bool same = w->count() == c.ListCount();
+    for (int i = 0; same && i < c.ListCount(); ++i) same = w->itemText(i).toStdString() == c.List(i);
+    if (!same) {
+      w->clear();
+      for (const auto& s : c.ListItems()) w->addItem(QString::fromStdString(s));
+    }
+    w->setCurrentIndex(c.ListIndex());
+    if (w->isEditable()) w->setEditText(QString::fromStdString(c.Text()));
+  });
+}
+
+void Binder::bind(QListWidget* w, Control& c) {
+  connect(w, &QListWidget::itemClicked, this, [this, w, &c](QListWidgetItem* it) {
+    int i = w->row(it);
+    fire([&c, i] {
+      c.setListIndex(i);
+      c.Click();
+    });
+  });
+  connect(w, &QListWidget::itemDoubleClicked, this, [this, &c](QListWidgetItem*) { fire([&c] { c.DblClick(); }); });
+  add(w, c, [w, &c, this] {
+    QSignalBlocker block(w);
+    common(w, c);
+    bool same = w->count() == c.ListCount();
+    for (int i = 0; same && i < c.ListCount(); ++i) same = w->item(i)->text().toStdString() == c.List(i);
+    if (!same) {
+      w->clear();
+      for (const auto& s : c.ListItems()) w->addItem(QString::fromStdString(s));
+    }
+    w->setCurrentRow(c.ListIndex());
+  });
+}
+
+void Binder::bindCustom(QWidget* w, Control& c) {
+  add(w, c, [w, &c, this] {
+    common(w, c);
+    w->update();
+  });
+}
+
+bool Binder::eventFilter(QObject* obj, QEvent* ev) {
+  const auto t = ev->type();
+  if (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick) {
+    Control* c = controlOf(obj);
+    if (!c) return false;
+    auto* me = static_cast<QMouseEvent*>(ev);
+    const MouseButton b = me->button() == Qt::RightButton ? MouseButton::Right : MouseButton::Left;
+    const int x = static_cast<int>(me->position().x());
+    const int y = static_cast<int>(me->position().y());
+    if (t == QEvent::MouseButtonDblClick) {
+      fire([c] { c->DblClick(); });
+      return false;
+    }
+    // Plain widgets (pictures, labels, custom) get their click from the press/release pair.
+    const bool plain = c->kind() == Kind::Picture || c->kind() == Kind::Frame || c->kind() == Kind::Bar ||
+                       c->kind() == Kind::Label || c->kind() == Kind::Custom;
+    if (t == QEvent::MouseButtonPress) {
+      fire([c, b, x, y] { c->MouseDown(b, x, y); });
+      // A right press on a slider or box is the desk's "pick" gesture; keep
+      // the widget from acting on it.
+      if (b == MouseButton::Right) return true;
+    } else {
+      fire([c, b, x, y] { c->MouseUp(b, x, y); });
+      if (plain && b == MouseButton::Left) fire([c] { c->Click(); });
+      if (b == MouseButton::Right) return true;
+    }
+  }
+  return false;
+}
+
+void Binder::sync() {
+  syncing_ = true;
+  for (auto& b : bindings_) {
+    if (!b.obj) continue;
+    if (b.seen == b.control->revision()) continue;
+    b.seen = b.control->revision();
+    b.refresh();
+  }
+  syncing_ = false;
+}
+
+}  // namespace lumora::gui

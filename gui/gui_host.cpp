@@ -1,0 +1,117 @@
+#include "gui/gui_host.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "app/desk.h"
+#include "core/form.h"
+#include "gui/generic_view.h"
+#include "gui/view.h"
+
+namespace lumora::gui {
+
+MsgResult QtDialogs::MsgBox(const std::string& text, const std::string& title, MsgButtons buttons, MsgIcon icon,
+                            MsgResult defaultButton) {
+  QMessageBox box;
+  box.setWindowTitle(QString::fromStdString(title));
+  box.setText(QString::fromStdString(text));
+  switch (icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+  }
+  if (buttons == MsgButtons::Ok) {
+    box.setStandardButtons(QMessageBox::Ok);
+  } else {
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    box.setDefaultButton(defaultButton == MsgResult::Ok ? QMessageBox::Ok : QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+  }
+  int r = box.exec();
+  return r == QMessageBox::Ok ? MsgResult::Ok : MsgResult::Cancel;
+}
+
+std::optional<int32_t> QtDialogs::ChooseColour(const std::string& title, int32_t initial) {
+  QColor c = QColorDialog::getColor(ToQColor(initial), nullptr, QString::fromStdString(title));
+  if (!c.isValid()) return std::nullopt;
+  return FromQColor(c);
+}
+
+std::optional<std::string> QtDialogs::FileDialog(FileKind kind, const std::string& title, const std::string& filter,
+                                                 const std::string& initialPath) {
+  // "Description|*.ext|..." -> "Description (*.ext);;..."
+  QStringList parts = QString::fromStdString(filter).split('|');
+  QStringList qfilters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) qfilters << QString("%1 (%2)").arg(parts[i], parts[i + 1]);
+  const QString f = qfilters.join(";;");
+  const QString t = QString::fromStdString(title);
+  const QString start = QString::fromStdString(initialPath);
+  QString r = kind == FileKind::Save ? QFileDialog::getSaveFileName(nullptr, t, start, f)
+                                     : QFileDialog::getOpenFileName(nullptr, t, start, f);
+  if (r.isEmpty()) return std::nullopt;
+  return r.toStdString();
+}
+
+GuiHost::GuiHost(Desk& desk) : desk_(desk) {
+  wake_.setSingleShot(true);
+  wake_.setTimerType(Qt::PreciseTimer);
+  connect(&wake_, &QTimer::timeout, this, &GuiHost::onWake);
+  desk_.scheduler().onScheduleChanged = [this] { arm(); };
+}
+
+GuiHost::~GuiHost() {
+  desk_.scheduler().onScheduleChanged = nullptr;
+  for (auto& [f, v] : views_) delete v;
+}
+
+void GuiHost::arm() {
+  if (desk_.scheduler().manual()) return;
+  auto due = desk_.scheduler().nextDue();
+  if (!due) {
+    wake_.stop();
+    return;
+  }
+  int64_t wait = *due - desk_.scheduler().now();
+  if (wait < 0) wait = 0;
+  if (wait > 1000) wait = 1000;
+  wake_.start(static_cast<int>(wait));
+}
+
+void GuiHost::onWake() {
+  desk_.scheduler().runDue();
+  syncAll();
+  arm();
+}
+
+FormView* GuiHost::view(Form& f) {
+  auto it = views_.find(&f);
+  if (it != views_.end()) return it->second;
+  ViewFactory make = FindView(f.name());
+  FormView* v = make ? make(f, *this) : new GenericView(f, *this);
+  views_[&f] = v;
+  return v;
+}
+
+void GuiHost::syncAll() {
+  if (syncing_) return;
+  syncing_ = true;
+  for (Form* f : desk_.forms()) {
+    auto it = views_.find(f);
+    if (!f->Visible() && it == views_.end()) continue;
+    FormView* v = view(*f);
+    if (f->Visible()) {
+      v->syncView();
+      if (!v->isVisible()) v->show();
+    } else if (v->isVisible()) {
+      v->hide();
+    }
+  }
+  syncing_ = false;
+  if (desk_.ended()) QApplication::quit();
+}
+
+}  // namespace lumora::gui

@@ -1,0 +1,56 @@
+// Runs the desk with its Qt windows: the scheduler on a precise Qt timer,
+// views made on first show and repainted after every event and timer.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <map>
+#include <memory>
+
+#include "core/dialogs.h"
+
+namespace lumora {
+class Desk;
+class Form;
+class Console;
+class ConsoleDialogs;
+}  // namespace lumora
+
+namespace lumora::gui {
+
+class FormView;
+
+// The desk's dialogs as Qt dialogs. Timers go on firing while one is open
+// (Qt runs a nested event loop); a timer never re-enters its own handler.
+class QtDialogs : public Dialogs {
+ public:
+  MsgResult MsgBox(const std::string& text, const std::string& title, MsgButtons buttons, MsgIcon icon,
+                   MsgResult defaultButton) override;
+  std::optional<int32_t> ChooseColour(const std::string& title, int32_t initial) override;
+  std::optional<std::string> FileDialog(FileKind kind, const std::string& title, const std::string& filter,
+                                        const std::string& initialPath) override;
+};
+
+class GuiHost : public QObject {
+  Q_OBJECT
+ public:
+  explicit GuiHost(Desk& desk);
+  ~GuiHost() override;
+  Desk& desk() { return desk_; }
+
+  // Repaints every view whose model changed; makes, shows and hides views
+  // as their forms' visibility says; quits when the desk has ended.
+  void syncAll();
+  FormView* view(Form& f);
+
+ private:
+  void arm();
+  void onWake();
+
+  Desk& desk_;
+  QTimer wake_;
+  std::map<Form*, FormView*> views_;
+  bool syncing_ = false;
+};
+
+}  // namespace lumora::gui

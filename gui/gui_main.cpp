@@ -1,0 +1,77 @@
+// The desk with its windows; optionally the console on stdin beside it.
+#include <QApplication>
+#include <QSocketNotifier>
+#include <iostream>
+#include <unistd.h>
+
+#include "app/console.h"
+#include "app/demo_show.h"
+#include "app/desk.h"
+#include "app/options.h"
+#include "gui/gui_host.h"
+#include "project/project_io.h"
+
+namespace lumora {
+
+int RunGui(const ProgramOptions& opts, int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Lumora");
+  QApplication::setOrganizationName("Lumora");
+
+  gui::QtDialogs qtDialogs;
+  ConsoleDialogs consoleDialogs;
+  consoleDialogs.fallback = &qtDialogs;
+  // With the console, queued answers are used and reported; otherwise the
+  // operator answers the Qt dialogs.
+  Dialogs& dialogs = opts.console ? static_cast<Dialogs&>(consoleDialogs) : static_cast<Dialogs&>(qtDialogs);
+
+  DeskOptions dopts;
+  dopts.manualClock = opts.manualClock;
+  dopts.sim = opts.sim;
+  dopts.headless = false;
+  Desk desk(dopts, dialogs);
+  gui::GuiHost host(desk);
+  desk.scheduler().afterFire = nullptr;
+
+  desk.Start();
+  if (opts.demo) LoadDemoShow(desk);
+  if (!opts.project.empty()) {
+    std::string e = LoadProjectFile(desk, opts.project);
+    if (!e.empty()) std::cerr << "lumora: " << opts.project << ": " << e << '\n';
+  }
+  host.syncAll();
+
+  std::unique_ptr<Console> console;
+  std::unique_ptr<QSocketNotifier> notifier;
+  std::string pending;
+  if (opts.console) {
+    console = std::make_unique<Console>(desk, consoleDialogs);
+    consoleDialogs.eventSink = nullptr;
+    notifier = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [&] {
+      char buf[4096];
+      ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
+      if (n <= 0) {
+        notifier->setEnabled(false);
+        for (const auto& l : console->endOfInput()) std::cout << l << '\n';
+        std::cout.flush();
+        host.syncAll();
+        QApplication::quit();
+        return;
+      }
+      pending.append(buf, static_cast<std::size_t>(n));
+      std::size_t nl;
+      while ((nl = pending.find('\n')) != std::string::npos) {
+        std::string line = pending.substr(0, nl);
+        pending.erase(0, nl + 1);
+        for (const auto& l : console->execute(line)) std::cout << l << '\n';
+        std::cout.flush();
+        host.syncAll();
+      }
+    });
+  }
+  if (desk.ended()) return 0;
+  return QApplication::exec();
+}
+
+}  // namespace lumora

