@@ -6,7 +6,10 @@ namespace lumora {
 
 Realout::Realout(Desk& desk) : Form(desk, "Realout") {
   setCaption(" Real DMX Output");
-  for (auto& b : ProgBar1) b->setRange(0, 255);
+  for (auto& b : ProgBar1) {
+    b->setRange(0, 255);
+    b->setValue(0);
+  }
   desk.registry().bind("MonitorPage", MonitorPage);
 }
 
@@ -23,7 +26,7 @@ void Realout::UpdateBars() {
   for (int k = s.MonitorFirst < 0 ? 0 : s.MonitorFirst; k <= last; ++k) {
     const int idx = k - s.MonitorFirst;
     if (idx >= ProgBar1.size()) break;
-    Control& bar = ProgBar1[idx];
+    ProgBar& bar = ProgBar1[idx];
     if (bar.Value() != s.DmxFrame[k]) bar.setValue(s.DmxFrame[k]);
   }
 }

@@ -1,6 +1,7 @@
 // The output monitor: the values actually sent, 144 slots a page.
 #pragma once
 
+#include "controls/bar_indicator.h"
 #include "core/form.h"
 
 namespace lumora {
@@ -9,7 +10,7 @@ class Realout : public Form {
  public:
   explicit Realout(Desk& desk);
 
-  ControlArray ProgBar1{*this, "ProgBar1", Kind::Bar, 144};
+  ProgBarArray ProgBar1{*this, "ProgBar1", 144};
   ControlArray Label1{*this, "Label1", Kind::Label, 144};
   Control Pannel_Dec{*this, "Pannel_Dec", Kind::Button};
   Control Pannel_Inc{*this, "Pannel_Inc", Kind::Button};
