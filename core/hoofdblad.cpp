@@ -5,6 +5,7 @@
 #include "core/output_tick.h"
 #include "core/realout.h"
 #include "playback/playdesk.h"
+#include "remote/cli.h"
 
 namespace lumora {
 
@@ -115,8 +116,8 @@ void Hoofdblad::Form_Unload(bool& cancel) {
 }
 
 void Hoofdblad::Form_KeyDown(int keyCode, int shift) {
-  (void)keyCode;
   (void)shift;
+  desk().cli().KeyInput(keyCode);
 }
 
 void Hoofdblad::Timer1_Timer() {

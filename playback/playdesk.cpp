@@ -12,4 +12,8 @@ Playdesk::Playdesk(Desk& desk) : Form(desk, "Playdesk") {
 
 void Playdesk::Form_Load() {}
 
+void Playdesk::RedrawPlaydesk() {}
+
+void Playdesk::RecomputeFunctionLevels() {}
+
 }  // namespace lumora

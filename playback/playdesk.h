@@ -16,6 +16,12 @@ class Playdesk : public Form {
   Control Status{*this, "Status", Kind::TextBox};
 
   void Form_Load() override;
+
+  // Used by other windows: redraw the play desk (buttons, faders, screen
+  // display) after the tables changed, and recompute FunctionLevels from the
+  // live buttons and faders.
+  void RedrawPlaydesk();
+  void RecomputeFunctionLevels();
 };
 
 }  // namespace lumora

@@ -6,4 +6,6 @@ namespace lumora {
 
 CLI::CLI(Desk& desk) : Form(desk, "CLI") { setCaption("Command Line"); }
 
+void CLI::KeyInput(int keyCode) { (void)keyCode; }
+
 }  // namespace lumora
