@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/desk_state.h"
+#include "core/levels.h"
 #include "core/output_tick.h"
 #include "desk_fixture.h"
 
@@ -248,6 +249,115 @@ TEST_F(TickThroughDesk, OutputTickRunsOnItsTimerAt70ms) {
 TEST_F(TickThroughDesk, ActivityLightIsBlackBetweenTicks) {
   tick();
   EXPECT_EQ(get("Hoofdblad.Picture2.BackColor"), "0");
+}
+
+}  // namespace
+}  // namespace lumora
+
+namespace lumora {
+namespace {
+
+// The mix written the plain way, in doubles with ScaleLevel, as the rules
+// read: the fast integer mix must give the same frame for every input.
+std::array<int16_t, 65> ReferenceMix(const DeskState& s, const TickMasters& m) {
+  std::array<int16_t, 65> out{};
+  const double mainFactor = (255 - m.channels) / 255.0;
+  const double subFactor = (255 - m.submix) / 255.0;
+  const double grandFactor = (255 - m.playMain) / 255.0;
+  const int presetValue = m.preset;
+  const SubmixRec& sub = s.Submixes[s.CurrentSubmix];
+  int cursor = 0;
+  const bool fading = s.AutotakeRunning == -1 || s.CrossfadeRunning == -1;
+  const int x = s.CrossfadePos;
+  const ScreenRecord& l = s.Screens[s.LiveScreen];
+  for (int i = 0; i < 64; ++i) {
+    int o;
+    if (s.RunMode == 0) {
+      o = Nearest(s.DeskLevels[i] * mainFactor);
+      if (s.ChaseLevels[i] > o) o = s.ChaseLevels[i];
+      if (sub.Channel[cursor] - 1 == i) {
+        if (sub.Level[cursor] * subFactor > o) o = Nearest(sub.Level[cursor] * subFactor);
+        ++cursor;
+      }
+      if (s.PlayChaseLevels[i] > o) o = s.PlayChaseLevels[i];
+      if (s.FunctionLevels[i] > o) o = s.FunctionLevels[i];
+    } else if (!fading) {
+      o = Nearest(((255 - presetValue) * s.DeskLevels[i]) / 255.0);
+      if (s.FunctionLevels[i] > o) o = s.FunctionLevels[i];
+      if (s.PlayChaseLevels[i] > o) o = s.PlayChaseLevels[i];
+    } else {
+      if (s.ChannelInfo[i].Cross_F == 0) {
+        o = ScaleLevel(s.DeskLevels[i], static_cast<int16_t>(255 - x), static_cast<int16_t>(255 - presetValue), 0, 3) +
+            ScaleLevel(l.Preset[i], static_cast<int16_t>(x), l.PresetLevel, 0, 3);
+        int f = ScaleLevel(s.FunctionLevels[i], static_cast<int16_t>(255 - x), 0, 0, 2) +
+                ScaleLevel(s.ScreenFunctionLevels[i], static_cast<int16_t>(x), 0, 0, 2);
+        if (f > o) o = f;
+      } else {
+        o = ScaleLevel(l.Preset[i], l.PresetLevel, 0, 0, 2);
+        if (s.ScreenFunctionLevels[i] > o) o = s.ScreenFunctionLevels[i];
+      }
+      if (s.PlayChaseLevels[i] > o) o = s.PlayChaseLevels[i];
+    }
+    if (s.ChannelInfo[i].Main_F == 0) o = Nearest(o * grandFactor);
+    if (o > 255) o = 255;
+    out[i] = static_cast<int16_t>(o);
+  }
+  return out;
+}
+
+TEST(MixEquivalence, FastMixEqualsThePlainDoubleMixOnRandomDesks) {
+  uint32_t seed = 12345;
+  auto rnd = [&](int n) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int>((seed >> 8) % static_cast<uint32_t>(n));
+  };
+  auto s = std::make_unique<DeskState>();
+  for (int round = 0; round < 3000; ++round) {
+    DeskInitTables(*s);
+    s->RunMode = rnd(3) ? -1 : 0;
+    s->AutotakeRunning = rnd(2) ? -1 : 0;
+    s->CrossfadeRunning = rnd(3) == 0 ? -1 : 0;
+    s->CrossfadePos = static_cast<int16_t>(rnd(256));
+    s->LiveScreen = static_cast<int16_t>(rnd(200));
+    s->CurrentSubmix = static_cast<int16_t>(rnd(32));
+    auto& l = s->Screens[s->LiveScreen];
+    l.PresetLevel = static_cast<int16_t>(rnd(256));
+    int ch = 0;
+    for (int j = 0; j < 64 && ch < 64; ++j) {
+      ch += 1 + rnd(3);
+      if (ch > 64) break;
+      s->Submixes[s->CurrentSubmix].Channel[j] = static_cast<int16_t>(ch);
+      s->Submixes[s->CurrentSubmix].Level[j] = static_cast<int16_t>(rnd(256));
+    }
+    for (int i = 0; i < 64; ++i) {
+      s->DeskLevels[i] = static_cast<int16_t>(rnd(256));
+      s->ChaseLevels[i] = rnd(4) ? 0 : rnd(256);
+      s->PlayChaseLevels[i] = static_cast<int16_t>(rnd(4) ? 0 : rnd(256));
+      s->FunctionLevels[i] = static_cast<int16_t>(rnd(3) ? 0 : rnd(256));
+      s->ScreenFunctionLevels[i] = static_cast<int16_t>(rnd(3) ? 0 : rnd(256));
+      l.Preset[i] = static_cast<int16_t>(rnd(256));
+      s->ChannelInfo[i].Main_F = static_cast<int16_t>(rnd(4) ? 0 : -1);
+      s->ChannelInfo[i].Cross_F = static_cast<int16_t>(rnd(4) ? 0 : -1);
+    }
+    TickMasters m{rnd(256), rnd(256), rnd(256), rnd(256)};
+    std::array<int16_t, 65> fast{};
+    MixChannels(*s, m, fast);
+    auto ref = ReferenceMix(*s, m);
+    for (int i = 0; i < 64; ++i) ASSERT_EQ(fast[i], ref[i]) << "round " << round << " channel " << i;
+  }
+}
+
+TEST(MixEquivalence, LevelsOutsideTheirRangeStillMixLikeThePlainArithmetic) {
+  auto s = std::make_unique<DeskState>();
+  DeskInitTables(*s);
+  s->DeskLevels[0] = 2000;  // only a script can put this there
+  s->DeskLevels[1] = -40;
+  std::array<int16_t, 65> fast{};
+  MixChannels(*s, {100, 255, 0, 0}, fast);
+  auto ref = ReferenceMix(*s, {100, 255, 0, 0});
+  EXPECT_EQ(fast[0], ref[0]);
+  EXPECT_EQ(fast[0], 255);
+  EXPECT_EQ(fast[1], ref[1]);
 }
 
 }  // namespace
