@@ -21,6 +21,12 @@ inline double RoundHalfEven(double x) {
 }
 }  // namespace detail
 
+// n / d rounded to the nearest integer, halves to even, exactly (n >= 0, d > 0).
+inline long DivRoundHalfEven(long n, long d) {
+  const long q = n / d, r = n % d;
+  return q + ((2 * r > d || (2 * r == d && (q & 1))) ? 1 : 0);
+}
+
 // Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4),
 // saturated to the 16-bit range the desk's tables hold; NaN gives 0.
 inline int16_t Nearest(double x) {
