@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 #include "app/desk.h"
@@ -61,6 +62,21 @@ GuiHost::GuiHost(Desk& desk) : desk_(desk) {
   wake_.setTimerType(Qt::PreciseTimer);
   connect(&wake_, &QTimer::timeout, this, &GuiHost::onWake);
   desk_.scheduler().onScheduleChanged = [this] { arm(); };
+  if (qApp) qApp->installEventFilter(this);
+}
+
+bool GuiHost::eventFilter(QObject* obj, QEvent* ev) {
+  if (ev->type() != QEvent::KeyPress || !obj->isWidgetType()) return false;
+  auto* ke = static_cast<QKeyEvent*>(ev);
+  // A key event travels up the parents; hand it to the form once.
+  if (ke == lastKey_ && ke->timestamp() == lastKeyTime_) return false;
+  lastKey_ = ke;
+  lastKeyTime_ = ke->timestamp();
+  auto* view = qobject_cast<FormView*>(static_cast<QWidget*>(obj)->window());
+  if (!view) return false;
+  view->form().Form_KeyDown(DeskKeyCode(ke), 0);
+  syncAll();
+  return false;
 }
 
 GuiHost::~GuiHost() {

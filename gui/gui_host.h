@@ -43,6 +43,11 @@ class GuiHost : public QObject {
   void syncAll();
   FormView* view(Form& f);
 
+ protected:
+  // Every key pressed in a window goes to its form first (as a window that
+  // previews its keys), then on to the focused widget.
+  bool eventFilter(QObject* obj, QEvent* ev) override;
+
  private:
   void arm();
   void onWake();
@@ -51,6 +56,8 @@ class GuiHost : public QObject {
   QTimer wake_;
   std::map<Form*, FormView*> views_;
   bool syncing_ = false;
+  const void* lastKey_ = nullptr;
+  quint64 lastKeyTime_ = 0;
 };
 
 }  // namespace lumora::gui

@@ -45,10 +45,6 @@ void FormView::closeEvent(QCloseEvent* e) {
   host_->syncAll();
 }
 
-void FormView::keyPressEvent(QKeyEvent* e) {
-  form_->Form_KeyDown(DeskKeyCode(e), static_cast<int>(e->modifiers() >> 25));
-  host_->syncAll();
-}
 
 int DeskKeyCode(const QKeyEvent* e) {
   const int k = e->key();

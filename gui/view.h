@@ -31,7 +31,6 @@ class FormView : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
-  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   Form* form_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSlider>
 
@@ -11,6 +12,7 @@
 #include "core/hoofdblad.h"
 #include "gui/gui_host.h"
 #include "gui/view.h"
+#include "remote/cli.h"
 
 namespace lumora::gui {
 namespace {
@@ -75,6 +77,17 @@ TEST_F(Views, ClosingTheMainWindowRunsTheExitOperation) {
   dialogs.queueAnswer(MsgResult::Ok);
   v->close();
   EXPECT_TRUE(desk->ended());
+}
+
+TEST_F(Views, KeysPressedOnTheMainDeskReachTheCommandLineOnce) {
+  FormView* v = host->view(desk->hoofdblad());
+  QSlider* s = v->findChildren<QSlider*>().front();
+  QKeyEvent five(QEvent::KeyPress, Qt::Key_5, Qt::KeypadModifier, "5");
+  QApplication::sendEvent(s, &five);
+  EXPECT_EQ(desk->cli().String_In.Text(), "5");
+  QKeyEvent point(QEvent::KeyPress, Qt::Key_Period, Qt::KeypadModifier, ".");
+  QApplication::sendEvent(s, &point);
+  EXPECT_EQ(desk->cli().String_In.Text(), "5 @");
 }
 
 }  // namespace
