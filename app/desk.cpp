@@ -52,7 +52,28 @@ Desk::Desk(const DeskOptions& opts, Dialogs& dialogs)
 }
 
 Desk::~Desk() {
-  // Subsystem objects may reference windows; drop them first.
+  // Windows go first, in the reverse order of their making; then the objects
+  // the subsystems own (adapters, devices), which windows may use but which
+  // must not touch a window when they go.
+  forms_.clear();
+  cli_.reset();
+  bcfConfigure_.reset();
+  bcf_.reset();
+  fixtureProp_.reset();
+  chases_.reset();
+  instantScreen_.reset();
+  namedit_.reset();
+  artConfig_.reset();
+  portsetup_.reset();
+  about_.reset();
+  projectText_.reset();
+  buttonFunctionForm_.reset();
+  faderFunctionForm_.reset();
+  channelNames_.reset();
+  editpatchlist_.reset();
+  realout_.reset();
+  playdesk_.reset();
+  hoofdblad_.reset();
   owned_.clear();
 }
 

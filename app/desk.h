@@ -75,7 +75,9 @@ class Desk {
   void setAdapter(int type, OutputAdapter* a) {
     if (type > 0 && type < static_cast<int>(adapters_.size())) adapters_[static_cast<std::size_t>(type)] = a;
   }
-  // Objects the desk owns for the subsystems (adapters, engines).
+  // Objects the desk owns for the subsystems (adapters, engines, devices).
+  // They outlive every window and must not touch a window in their
+  // destructors.
   template <typename T, typename... A>
   T& own(A&&... args) {
     auto p = std::make_unique<Holder<T>>(std::forward<A>(args)...);
