@@ -84,7 +84,7 @@ class HoofdbladView : public FormView {
     binder().bindCustom(light, m_.Picture2);
     bottom->addWidget(light);
     root->addLayout(bottom);
-    resize(1590, 900);
+    resize(1590, 940);
   }
 
   void syncView() override {
@@ -164,7 +164,7 @@ class HoofdbladView : public FormView {
     auto* masters = new QGroupBox("Masters", this);
     auto* mg = new QGridLayout(masters);
     auto* ch = new DeskFader(masters);
-    ch->setLitColour(QColor(230, 230, 230));
+    ch->setLitColour(QColor(255, 200, 60));
     binder().bind(ch, m_.channels);
     auto* mainF = new DeskFader(masters);
     mainF->setLitColour(QColor(255, 80, 80));
