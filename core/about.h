@@ -1,13 +1,23 @@
-// The frmAbout window as a form model.
+// The about box: the program's name, version and a short description.
 #pragma once
 
 #include "core/form.h"
 
 namespace lumora {
 
+// Version shown in the about box.
+inline constexpr const char* kLumoraVersion = "0.1";
+
 class frmAbout : public Form {
  public:
   explicit frmAbout(Desk& desk);
+
+  Control lblTitle{*this, "lblTitle", Kind::Label};
+  Control lblVersion{*this, "lblVersion", Kind::Label};
+  Control lblDescription{*this, "lblDescription", Kind::Label};
+  Control cmdOK{*this, "cmdOK", Kind::Button};
+
+  void cmdOK_Click();
 };
 
 }  // namespace lumora

@@ -1,11 +1,20 @@
 #include "core/hoofdblad.h"
 
+#include <algorithm>
+
 #include "app/desk.h"
+#include "core/about.h"
+#include "core/channel_names.h"
+#include "core/editpatchlist.h"
 #include "core/levels.h"
 #include "core/output_tick.h"
 #include "core/realout.h"
+#include "output/art_config.h"
+#include "output/portsetup.h"
 #include "playback/playdesk.h"
+#include "remote/bcf_configure.h"
 #include "remote/cli.h"
+#include "sequences/chases_form.h"
 
 namespace lumora {
 
@@ -27,12 +36,68 @@ Hoofdblad::Hoofdblad(Desk& desk) : Form(desk, "Hoofdblad") {
   Clearall.setCaption("Clear");
   Timer1.setInterval(70);
   Timer1.onTimer = [this] { Timer1_Timer(); };
+  Submix.setToolTipText("Sub Main");
+  Submix_Plus.setCaption("+");
+  Submix_Minus.setCaption("-");
+  Submix_Prog.setCaption("Program");
+  Submix_Recal.setCaption("Recall");
   Slider1.onChange([this](int k) { Slider1_Change(k); });
   Main.onChange = [this] { Main_Change(); };
   eruit.onClick = [this] { eruit_Click(); };
+
+  Command1.onClick([this](int k) { Command1_Click(k); });
+  Command2.onClick([this](int k) { Command2_Click(k); });
+  Inc_Channel.onClick = [this] { Inc_Channel_Click(); };
+  Dec_Channels.onClick = [this] { Dec_Channels_Click(); };
+  // A right press on the fader or either box, or a double click on a box,
+  // picks the channel.
+  auto pickOnRight = [this](int k, MouseButton b, int, int) {
+    if (b == MouseButton::Right) PickChannel(k);
+  };
+  Slider1.onMouseDown(pickOnRight);
+  Text1.onMouseDown(pickOnRight);
+  Text3.onMouseDown(pickOnRight);
+  Text1.onDblClick([this](int k) { PickChannel(k); });
+  Text3.onDblClick([this](int k) { PickChannel(k); });
+  Text1.onClick([this](int k) { Text1[k].SetFocus(); });
+  Clearall.onClick = [this] { Clearall_Click(); };
+  resetdesk.onClick = [this] { resetdesk_Click(); };
+
+  Submix_Plus.onClick = [this] { Submix_Plus_Click(); };
+  Submix_Minus.onClick = [this] { Submix_Minus_Click(); };
+  Submix_Prog.onClick = [this] { Submix_Prog_Click(); };
+  Submix_Recal.onClick = [this] { Submix_Recal_Click(); };
+  Sub_colour.onClick = [this] { Sub_colour_Click(); };
+
+  // Items that only open another window.
+  auto opens = [](Control& c, std::function<Form&()> window) { c.onClick = [window] { window().Show(); }; };
+  opens(Channel_Edit, [this]() -> Form& {
+    Channel_Names& w = this->desk().channelNames();
+    w.Show();
+    w.ShowChannelInfo();
+    return w;
+  });
+  opens(editpatch, [this]() -> Form& { return this->desk().patchEditor(); });
+  opens(realoutput, [this]() -> Form& { return this->desk().realout(); });
+  opens(Command22, [this]() -> Form& { return this->desk().realout(); });
+  opens(port_setup, [this]() -> Form& { return this->desk().portSetup(); });
+  opens(Art_setup, [this]() -> Form& { return this->desk().artConfig(); });
+  opens(BCF2000_setup, [this]() -> Form& { return this->desk().bcfConfigure(); });
+  opens(CLI_sel, [this]() -> Form& { return this->desk().cli(); });
+  opens(Chase_Screen, [this]() -> Form& { return this->desk().chases(); });
+  opens(Command3, [this]() -> Form& { return this->desk().chases(); });
+  opens(Command21, [this]() -> Form& { return this->desk().playdesk(); });
+  opens(Aboutmenu, [this]() -> Form& { return this->desk().about(); });
 }
 
-int Hoofdblad::ChannelOf(int k) const { return desk().state.FaderBank * 32 + k; }
+int Hoofdblad::ChannelOf(int k) const { return this->desk().state.FaderBank * 32 + k; }
+
+namespace {
+std::string ChannelHint(const std::string& lead, const std::string& num, const std::string& desc) {
+  return lead + num + (desc.empty() ? "" : " " + desc);
+}
+int32_t ColourOf(const std::string& text) { return text.empty() ? -1 : static_cast<int32_t>(Val(text)); }
+}  // namespace
 
 void Hoofdblad::setFaderHints() {
   for (int k = 0; k < 32; ++k) {
@@ -42,8 +107,13 @@ void Hoofdblad::setFaderHints() {
     Command1[k].setToolTipText("Max on channel " + c);
     Command2[k].setToolTipText("Min on channel " + c);
     Text1[k].setToolTipText("Channel level " + c);
-    Text3[k].setToolTipText(" Ch " + c + (info.Desc.empty() ? "" : " " + info.Desc));
+    Text3[k].setToolTipText(ChannelHint(" Ch ", c, info.Desc));
   }
+}
+
+void Hoofdblad::setBankButtons() {
+  Dec_Channels.setEnabled(desk().state.FaderBank > 0);
+  Inc_Channel.setEnabled(desk().state.FaderBank < 1);
 }
 
 void Hoofdblad::DeskInit() {
@@ -52,15 +122,26 @@ void Hoofdblad::DeskInit() {
   s.CurrentSubmix = 0;
   Text9.setText("1");
   Submix_Text.setText(" ");
+  Sub_colour.setBackColor(-1);
   channels.setValue(0);
   Main.setValue(0);
+  Main_Change();
   Submix.setValue(255);
-  setFaderHints();
   s.FaderBank = 0;
-  Dec_Channels.setEnabled(false);
-  Inc_Channel.setEnabled(true);
+  setFaderHints();
+  setBankButtons();
   for (int i = 0; i < kDeskChannels; ++i) s.DeskLevels[i] = 0;
-  RefreshDesk();
+  // Fader positions, level and name boxes of the strip; the start-up hints
+  // stay as set above until the first refresh.
+  for (int k = 0; k < 32; ++k) {
+    const int c = ChannelOf(k);
+    const auto& info = s.ChannelInfo[c];
+    Slider1[k].setValue(255 - s.DeskLevels[c]);
+    Text1[k].setText(Num(s.DeskLevels[c]));
+    Text3[k].setText(info.Desc.empty() ? std::to_string(c + 1) : info.Name);
+    Text3[k].setBackColor(ColourOf(info.Colour));
+    Text1[k].setBackColor(info.Colour == kDefaultChannelColour ? kGreen : ColourOf(info.Colour));
+  }
   Status.setText(" Main Desk Running ");
 }
 
@@ -73,16 +154,26 @@ void Hoofdblad::RefreshDesk() {
     Slider1[k].setValue(255 - s.DeskLevels[c]);
     Text1[k].setText(Num(s.DeskLevels[c]));
     Text3[k].setText(info.Desc.empty() ? num : info.Name);
-    Text3[k].setToolTipText(" Ch " + num + (info.Desc.empty() ? "" : " " + info.Desc));
-    Slider1[k].setToolTipText(" Channel " + num + (info.Desc.empty() ? "" : " " + info.Desc));
-    const int32_t colour = info.Colour.empty() ? -1 : static_cast<int32_t>(Val(info.Colour));
-    Text3[k].setBackColor(colour);
-    Text1[k].setBackColor(info.Colour == kDefaultChannelColour ? kGreen : colour);
+    Text3[k].setToolTipText(ChannelHint(" Ch ", num, info.Desc));
+    Slider1[k].setToolTipText(ChannelHint(" Channel ", num, info.Desc));
+    // The channel-number hints of the buttons and the level box follow the
+    // bank too, so they never name a channel the fader no longer shows.
+    Command1[k].setToolTipText("Max on channel " + num);
+    Command2[k].setToolTipText("Min on channel " + num);
+    Text1[k].setToolTipText("Channel level " + num);
+    Text3[k].setBackColor(ColourOf(info.Colour));
+    Text1[k].setBackColor(info.Colour == kDefaultChannelColour ? kGreen : ColourOf(info.Colour));
   }
   const auto& sub = s.Submixes[s.CurrentSubmix];
   Text9.setText(std::to_string(s.CurrentSubmix + 1));
   Submix_Text.setText(sub.Name);
-  if (!sub.Colour.empty()) Sub_colour.setBackColor(static_cast<int32_t>(Val(sub.Colour)));
+  if (!sub.Colour.empty()) Sub_colour.setBackColor(ColourOf(sub.Colour));
+  syncChannelNames();
+}
+
+void Hoofdblad::syncChannelNames() {
+  Channel_Names& w = desk().channelNames();
+  if (w.Loaded()) w.SyncLevel();
 }
 
 void Hoofdblad::Form_Load() {
@@ -139,6 +230,155 @@ void Hoofdblad::Slider1_Change(int k) {
   const int level = 255 - Slider1[k].Value();
   Text1[k].setText(Num(level));
   desk().state.DeskLevels[ChannelOf(k)] = static_cast<int16_t>(level);
+  // Control surface feedback for fader k belongs here.
+  syncChannelNames();
+}
+
+void Hoofdblad::Command1_Click(int k) {
+  Slider1[k].setValue(0);
+  Slider1_Change(k);
+}
+
+void Hoofdblad::Command2_Click(int k) {
+  Slider1[k].setValue(255);
+  Slider1_Change(k);
+}
+
+void Hoofdblad::Inc_Channel_Click() {
+  DeskState& s = desk().state;
+  if (s.FaderBank < 1) ++s.FaderBank;
+  setBankButtons();
+  RefreshDesk();
+  Status.setText(" Faders " + Num(s.FaderBank) + " Selected");
+}
+
+void Hoofdblad::Dec_Channels_Click() {
+  DeskState& s = desk().state;
+  if (s.FaderBank > 0) --s.FaderBank;
+  setBankButtons();
+  RefreshDesk();
+  Status.setText(" Faders " + Num(s.FaderBank) + " Selected");
+}
+
+void Hoofdblad::PickChannel(int k) {
+  if (k < 0 || k >= 32) return;
+  desk().state.SelectedChannel = static_cast<int16_t>(ChannelOf(k));
+  Channel_Names& w = desk().channelNames();
+  w.Show();
+  w.ShowChannelInfo();
+}
+
+void Hoofdblad::Clearall_Click() {
+  for (int k = 0; k < 32; ++k) {
+    Slider1[k].setValue(255);
+    Slider1_Change(k);
+  }
+  for (int i = 0; i < kDeskChannels; ++i) desk().state.DeskLevels[i] = 0;
+  syncChannelNames();
+  Status.setText(" Desk Cleared");
+}
+
+void Hoofdblad::resetdesk_Click() {
+  Desk& d = desk();
+  if (!d.dialogs().Ask("All Current Information will Be Lost Are You Sure ", " Reset Desk")) return;
+  DeskState& s = d.state;
+  s.ProjectFileName = "untitled";
+  ResetChases(s);
+  InitButtonFunctions(s);
+  InitFaderFunctions(s);
+  ResetScreens(s);
+  s.ScreenCount = 1;
+  ClearSubmixes(s);
+  InitChannelInfo(s);
+  for (int i = 0; i < kDeskChannels; ++i) s.DeskLevels[i] = 0;
+  s.FaderBank = 0;
+  setBankButtons();
+  s.CurrentSubmix = 0;
+  Sub_colour.setBackColor(-1);
+  RefreshDesk();
+  Main.setValue(0);
+  Main_Change();
+  channels.setValue(0);
+  Submix.setValue(255);
+  InitPatch(s);
+  s.ProjectText.clear();
+  s.ProjectPath.clear();
+  s.ProjectChanged = 0;
+  d.playdesk().RedrawPlaydesk();
+  // Open editors show the fresh tables rather than what was there before.
+  if (d.channelNames().Loaded()) d.channelNames().ShowChannelInfo();
+  if (d.patchEditor().Loaded()) d.patchEditor().ShowPatchPanel();
+  Status.setText(" Desk Reset");
+}
+
+void Hoofdblad::ShowSubmix() {
+  const auto& sub = desk().state.Submixes[desk().state.CurrentSubmix];
+  Text9.setText(std::to_string(desk().state.CurrentSubmix + 1));
+  Submix_Text.setText(sub.Name);
+  Sub_colour.setBackColor(ColourOf(sub.Colour));
+}
+
+void Hoofdblad::Submix_Plus_Click() {
+  int16_t& cur = desk().state.CurrentSubmix;
+  cur = static_cast<int16_t>(cur >= kSubmixes - 1 ? 0 : cur + 1);
+  ShowSubmix();
+}
+
+void Hoofdblad::Submix_Minus_Click() {
+  int16_t& cur = desk().state.CurrentSubmix;
+  cur = static_cast<int16_t>(cur <= 0 ? kSubmixes - 1 : cur - 1);
+  ShowSubmix();
+}
+
+void Hoofdblad::Submix_Prog_Click() {
+  DeskState& s = desk().state;
+  if (s.CurrentSubmix < 0 || s.CurrentSubmix >= kSubmixes) return;
+  SubmixRec& sub = s.Submixes[s.CurrentSubmix];
+  int j = 0;
+  for (int i = 0; i < kDeskChannels; ++i) {
+    sub.Channel[i] = 0;
+    sub.Level[i] = 0;
+    if (s.DeskLevels[i] > 0) {
+      sub.Level[j] = s.DeskLevels[i];
+      sub.Channel[j] = static_cast<int16_t>(i + 1);
+      ++j;
+    }
+  }
+  sub.Name = Submix_Text.Text();
+  // A swatch without a colour of its own stores no colour.
+  sub.Colour = Sub_colour.BackColor() < 0 ? std::string() : std::to_string(Sub_colour.BackColor());
+  desk().playdesk().RedrawPlaydesk();
+  Status.setText(" Submix " + Num(s.CurrentSubmix) + " Programmed");
+  s.ProjectChanged = -1;
+}
+
+void Hoofdblad::Submix_Recal_Click() {
+  DeskState& s = desk().state;
+  if (s.CurrentSubmix < 0 || s.CurrentSubmix >= kSubmixes) return;
+  const SubmixRec& sub = s.Submixes[s.CurrentSubmix];
+  for (int i = 0; i < kDeskChannels; ++i) s.DeskLevels[i] = 0;
+  for (int j = 0; j < kDeskChannels && sub.Channel[j] > 0; ++j) {
+    // Entries naming no desk channel (only a damaged file could hold them)
+    // are passed over.
+    if (sub.Channel[j] > kDeskChannels) continue;
+    s.DeskLevels[sub.Channel[j] - 1] = std::clamp<int16_t>(sub.Level[j], 0, 255);
+  }
+  for (int k = 0; k < 32; ++k) {
+    Slider1[k].setValue(255 - s.DeskLevels[ChannelOf(k)]);
+    Slider1_Change(k);
+  }
+  syncChannelNames();
+  Status.setText(" Submix" + Num(s.CurrentSubmix) + " Recalled");
+}
+
+void Hoofdblad::Sub_colour_Click() {
+  Desk& d = desk();
+  auto colour = d.dialogs().ChooseColour(" Choose a Colour", Sub_colour.BackColor());
+  if (!colour) return;
+  Sub_colour.setBackColor(*colour);
+  d.state.Submixes[d.state.CurrentSubmix].Colour = std::to_string(*colour);
+  d.state.ProjectChanged = -1;
+  d.playdesk().RedrawPlaydesk();
 }
 
 void Hoofdblad::Main_Change() { desk().playdesk().Main.setValue(Main.Value()); }

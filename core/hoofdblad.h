@@ -79,11 +79,33 @@ class Hoofdblad : public Form {
   // Exit: asks before unsaved work is lost, then unloads every window.
   void eruit_Click();
 
+  // Fader strip
+  void Command1_Click(int k);  // Max
+  void Command2_Click(int k);  // Min
+  void Inc_Channel_Click();
+  void Dec_Channels_Click();
+  // Picks the channel of fader k for the channel names window.
+  void PickChannel(int k);
+  void Clearall_Click();
+  void resetdesk_Click();
+
+  // Submix section
+  void Submix_Plus_Click();
+  void Submix_Minus_Click();
+  void Submix_Prog_Click();
+  void Submix_Recal_Click();
+  void Sub_colour_Click();
+  // Number, name and colour of the current submix.
+  void ShowSubmix();
+
   // Desk channel index (0..63) that fader k shows.
   int ChannelOf(int k) const;
 
  private:
   void setFaderHints();
+  void setBankButtons();
+  // Keeps the channel names window's fader on the selected channel's level.
+  void syncChannelNames();
   bool exiting_ = false;
 };
 

@@ -1,16 +1,18 @@
 // The main desk window: the fader strip of 32 channels, the masters, the
-// submix section and the menus.
+// submix section and the menus, laid out like a lighting desk.
+#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
-#include <QSlider>
 #include <QVBoxLayout>
 
+#include "app/desk.h"
 #include "core/hoofdblad.h"
+#include "gui/desk_fader.h"
 #include "gui/view.h"
 #include "gui/widgets.h"
 
@@ -18,151 +20,235 @@ namespace lumora::gui {
 
 namespace {
 
-QSlider* fader(QWidget* parent) {
-  auto* s = new QSlider(Qt::Vertical, parent);
-  s->setInvertedAppearance(true);  // value 0 at the top = full
-  s->setMinimumHeight(160);
-  return s;
+constexpr int kStripWidth = 38;
+
+// The tick's activity light: Picture2 goes green and back to black in every
+// tick, faster than a screen refresh, so the light shows every other tick.
+class ActivityLight : public QWidget {
+ public:
+  ActivityLight(Control& c, QWidget* parent) : QWidget(parent), c_(c) { setFixedSize(14, 14); }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const bool on = (c_.revision() / 4) % 2 == 1;
+    p.setPen(QColor(40, 40, 40));
+    p.setBrush(on ? QColor(0, 220, 0) : QColor(20, 50, 20));
+    p.drawEllipse(rect().adjusted(1, 1, -1, -1));
+  }
+
+ private:
+  Control& c_;
+};
+
+QLabel* caption(const QString& text, QWidget* parent) {
+  auto* l = new QLabel(text, parent);
+  l->setAlignment(Qt::AlignCenter);
+  return l;
 }
 
 class HoofdbladView : public FormView {
  public:
   HoofdbladView(Form& f, GuiHost& h) : FormView(f, h), m_(static_cast<Hoofdblad&>(f)) {
     auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(4, 4, 4, 4);
+    root->setContentsMargins(6, 4, 6, 6);
+    root->setSpacing(6);
     root->setMenuBar(makeMenus());
 
     auto* body = new QHBoxLayout;
+    body->setSpacing(8);
     root->addLayout(body, 1);
+    body->addWidget(makeStrip(), 1);
+    body->addLayout(makeSide());
 
-    // The fader strip.
-    auto* strip = new QGridLayout;
-    strip->setHorizontalSpacing(2);
-    strip->setVerticalSpacing(2);
-    for (int k = 0; k < 32; ++k) {
-      auto* name = new QLineEdit(this);
-      name->setFixedWidth(38);
-      name->setAlignment(Qt::AlignCenter);
-      binder().bind(name, m_.Text3[k]);
-      auto* s = fader(this);
-      binder().bind(s, m_.Slider1[k]);
-      auto* level = new QLineEdit(this);
-      level->setFixedWidth(38);
-      level->setAlignment(Qt::AlignCenter);
-      binder().bind(level, m_.Text1[k]);
-      auto* mx = new QPushButton(this);
-      mx->setFixedWidth(38);
-      binder().bind(mx, m_.Command1[k]);
-      auto* mn = new QPushButton(this);
-      mn->setFixedWidth(38);
-      binder().bind(mn, m_.Command2[k]);
-      strip->addWidget(name, 0, k, Qt::AlignHCenter);
-      strip->addWidget(s, 1, k, Qt::AlignHCenter);
-      strip->addWidget(level, 2, k, Qt::AlignHCenter);
-      strip->addWidget(mx, 3, k, Qt::AlignHCenter);
-      strip->addWidget(mn, 4, k, Qt::AlignHCenter);
-    }
-    strip->setRowStretch(1, 1);
-    body->addLayout(strip, 1);
-
-    // Masters and the submix section.
-    auto* side = new QVBoxLayout;
-    auto* masters = new QGroupBox("Masters", this);
-    auto* mg = new QGridLayout(masters);
-    auto* ch = fader(masters);
-    binder().bind(ch, m_.channels);
-    auto* mainF = fader(masters);
-    binder().bind(mainF, m_.Main);
-    mg->addWidget(new QLabel("Channels", masters), 0, 0, Qt::AlignHCenter);
-    mg->addWidget(new QLabel("Main", masters), 0, 1, Qt::AlignHCenter);
-    mg->addWidget(ch, 1, 0, Qt::AlignHCenter);
-    mg->addWidget(mainF, 1, 1, Qt::AlignHCenter);
-    side->addWidget(masters);
-
-    auto* sub = new QGroupBox("Submix", this);
-    auto* sg = new QGridLayout(sub);
-    auto* sf = fader(sub);
-    binder().bind(sf, m_.Submix);
-    sg->addWidget(sf, 0, 0, 6, 1, Qt::AlignHCenter);
-    auto* num = new QLineEdit(sub);
-    num->setFixedWidth(40);
-    num->setReadOnly(true);
-    binder().bind(num, m_.Text9);
-    auto* minus = new QPushButton("-", sub);
-    minus->setFixedWidth(28);
-    binder().bind(minus, m_.Submix_Minus);
-    auto* plus = new QPushButton("+", sub);
-    plus->setFixedWidth(28);
-    binder().bind(plus, m_.Submix_Plus);
-    auto* row = new QHBoxLayout;
-    row->addWidget(minus);
-    row->addWidget(num);
-    row->addWidget(plus);
-    sg->addLayout(row, 0, 1);
-    auto* sname = new QLineEdit(sub);
-    binder().bind(sname, m_.Submix_Text);
-    sg->addWidget(sname, 1, 1);
-    auto* colour = new ColourPatch(m_.Sub_colour, sub);
-    colour->setMinimumHeight(18);
-    binder().bindCustom(colour, m_.Sub_colour);
-    sg->addWidget(colour, 2, 1);
-    auto* prog = new QPushButton(sub);
-    binder().bind(prog, m_.Submix_Prog);
-    sg->addWidget(prog, 3, 1);
-    auto* recal = new QPushButton(sub);
-    binder().bind(recal, m_.Submix_Recal);
-    sg->addWidget(recal, 4, 1);
-    side->addWidget(sub);
-
-    auto* bank = new QHBoxLayout;
-    auto* dec = new QPushButton(this);
-    binder().bind(dec, m_.Dec_Channels);
-    auto* inc = new QPushButton(this);
-    binder().bind(inc, m_.Inc_Channel);
-    bank->addWidget(dec);
-    bank->addWidget(inc);
-    side->addLayout(bank);
-    auto* clear = new QPushButton(this);
-    binder().bind(clear, m_.Clearall);
-    side->addWidget(clear);
-    auto* windows = new QGridLayout;
-    const std::pair<Control*, const char*> opens[] = {
-        {&m_.Command21, "Play Desk"}, {&m_.Command3, "Sequences"}, {&m_.Command22, "Output"}};
-    int r = 0;
-    for (auto [c, text] : opens) {
-      auto* b = new QPushButton(this);
-      if (c->Caption().empty()) c->setCaption(text);
-      binder().bind(b, *c);
-      windows->addWidget(b, r++, 0);
-    }
-    side->addLayout(windows);
-    side->addStretch(1);
-    body->addLayout(side);
-
-    // Status line with the activity and Art-Net lights.
+    // Status line with the Art-Net and activity lights.
     auto* bottom = new QHBoxLayout;
     auto* status = new QLineEdit(this);
     status->setReadOnly(true);
+    status->setFocusPolicy(Qt::NoFocus);
     binder().bind(status, m_.Status);
     bottom->addWidget(status, 1);
-    auto* art = new QLabel("Art-Net", this);
-    binder().bind(art, m_.Label3);
     if (m_.Label3.Caption().empty()) m_.Label3.setCaption("Art-Net");
+    auto* art = new QLabel(this);
+    binder().bind(art, m_.Label3);
     bottom->addWidget(art);
     auto* artLight = new ColourPatch(m_.Picture1, this);
     artLight->setFixedSize(14, 14);
     binder().bindCustom(artLight, m_.Picture1);
     bottom->addWidget(artLight);
-    auto* light = new ColourPatch(m_.Picture2, this);
-    light->setFixedSize(14, 14);
+    bottom->addSpacing(8);
+    bottom->addWidget(new QLabel("Output", this));
+    auto* light = new ActivityLight(m_.Picture2, this);
     light->setToolTip("Output tick");
     binder().bindCustom(light, m_.Picture2);
     bottom->addWidget(light);
     root->addLayout(bottom);
-    resize(1560, 520);
+    resize(1590, 940);
+  }
+
+  void syncView() override {
+    FormView::syncView();
+    const DeskState& s = desk().state;
+    bankLabel_->setText(QString("Channels %1 - %2").arg(s.FaderBank * 32 + 1).arg(s.FaderBank * 32 + 32));
+    for (int k = 0; k < 32; ++k) {
+      numbers_[k]->setText(QString::number(m_.ChannelOf(k) + 1));
+      // Readable text on whatever colour the channel has.
+      restyle(names_[k], m_.Text3[k]);
+      restyle(levels_[k], m_.Text1[k]);
+      QColor lit = ToQColor(m_.Text3[k].BackColor());
+      faders_[k]->setLitColour(lit.isValid() ? lit : QColor(255, 170, 40));
+    }
   }
 
  private:
+  static void restyle(QLineEdit* w, const Control& c) {
+    const QString css = ReadableBoxStyle(ToQColor(c.BackColor()));
+    if (w->styleSheet() != css) w->setStyleSheet(css);
+  }
+
+  QWidget* makeStrip() {
+    auto* frame = new QFrame(this);
+    frame->setObjectName("strip");
+    frame->setStyleSheet("QFrame#strip { background: #2f3136; border-radius: 4px; }"
+                         "QFrame#strip QLabel { color: #d8d8d8; }");
+    auto* v = new QVBoxLayout(frame);
+    v->setContentsMargins(6, 4, 6, 6);
+    bankLabel_ = new QLabel(frame);
+    QFont bold = bankLabel_->font();
+    bold.setBold(true);
+    bankLabel_->setFont(bold);
+    v->addWidget(bankLabel_);
+    auto* strip = new QGridLayout;
+    strip->setHorizontalSpacing(2);
+    strip->setVerticalSpacing(3);
+    for (int k = 0; k < 32; ++k) {
+      numbers_[k] = caption(QString(), frame);
+      auto* name = new SelectAllEdit(frame);
+      name->setReadOnly(true);
+      name->setFixedWidth(kStripWidth);
+      name->setAlignment(Qt::AlignCenter);
+      binder().bind(name, m_.Text3[k]);
+      names_[k] = name;
+      auto* s = new DeskFader(frame);
+      binder().bind(s, m_.Slider1[k]);
+      faders_[k] = s;
+      auto* level = new SelectAllEdit(frame);
+      level->setReadOnly(true);
+      level->setFixedWidth(kStripWidth);
+      level->setAlignment(Qt::AlignCenter);
+      binder().bind(level, m_.Text1[k]);
+      levels_[k] = level;
+      auto* mx = new QPushButton(frame);
+      mx->setFixedWidth(kStripWidth);
+      binder().bind(mx, m_.Command1[k]);
+      auto* mn = new QPushButton(frame);
+      mn->setFixedWidth(kStripWidth);
+      binder().bind(mn, m_.Command2[k]);
+      strip->addWidget(numbers_[k], 0, k, Qt::AlignHCenter);
+      strip->addWidget(name, 1, k, Qt::AlignHCenter);
+      strip->addWidget(s, 2, k, Qt::AlignHCenter);
+      strip->addWidget(level, 3, k, Qt::AlignHCenter);
+      strip->addWidget(mx, 4, k, Qt::AlignHCenter);
+      strip->addWidget(mn, 5, k, Qt::AlignHCenter);
+    }
+    strip->setRowStretch(2, 1);
+    v->addLayout(strip, 1);
+    return frame;
+  }
+
+  QLayout* makeSide() {
+    auto* side = new QVBoxLayout;
+    side->setSpacing(6);
+
+    auto* masters = new QGroupBox("Masters", this);
+    auto* mg = new QGridLayout(masters);
+    auto* ch = new DeskFader(masters);
+    ch->setLitColour(QColor(255, 200, 60));
+    binder().bind(ch, m_.channels);
+    auto* mainF = new DeskFader(masters);
+    mainF->setLitColour(QColor(255, 80, 80));
+    binder().bind(mainF, m_.Main);
+    mg->addWidget(caption("Channels", masters), 0, 0);
+    mg->addWidget(caption("Main Level", masters), 0, 1);
+    mg->addWidget(ch, 1, 0, Qt::AlignHCenter);
+    mg->addWidget(mainF, 1, 1, Qt::AlignHCenter);
+    mg->setRowStretch(1, 1);
+    side->addWidget(masters, 1);
+
+    auto* sub = new QGroupBox("Submix", this);
+    auto* sg = new QGridLayout(sub);
+    auto* sf = new DeskFader(sub);
+    sf->setLitColour(QColor(120, 170, 255));
+    binder().bind(sf, m_.Submix);
+    sg->addWidget(caption("Sub Main", sub), 0, 0);
+    sg->addWidget(sf, 1, 0, 6, 1, Qt::AlignHCenter);
+    auto* row = new QHBoxLayout;
+    auto* minus = new QPushButton(sub);
+    minus->setFixedWidth(30);
+    binder().bind(minus, m_.Submix_Minus);
+    auto* num = new QLineEdit(sub);
+    num->setFixedWidth(40);
+    num->setReadOnly(true);
+    num->setAlignment(Qt::AlignCenter);
+    binder().bind(num, m_.Text9);
+    auto* plus = new QPushButton(sub);
+    plus->setFixedWidth(30);
+    binder().bind(plus, m_.Submix_Plus);
+    row->addWidget(minus);
+    row->addWidget(num);
+    row->addWidget(plus);
+    sg->addLayout(row, 1, 1);
+    auto* sname = new QLineEdit(sub);
+    sname->setPlaceholderText("Submix name");
+    binder().bind(sname, m_.Submix_Text);
+    sg->addWidget(sname, 2, 1);
+    auto* colour = new ColourPatch(m_.Sub_colour, sub);
+    colour->setMinimumHeight(22);
+    colour->setCursor(Qt::PointingHandCursor);
+    colour->setToolTip("Click to choose the submix colour");
+    binder().bindCustom(colour, m_.Sub_colour);
+    sg->addWidget(colour, 3, 1);
+    auto* prog = new QPushButton(sub);
+    binder().bind(prog, m_.Submix_Prog);
+    sg->addWidget(prog, 4, 1);
+    auto* recal = new QPushButton(sub);
+    binder().bind(recal, m_.Submix_Recal);
+    sg->addWidget(recal, 5, 1);
+    sg->setRowStretch(6, 1);
+    side->addWidget(sub, 1);
+
+    auto* desk = new QGroupBox("Desk", this);
+    auto* dg = new QGridLayout(desk);
+    auto* dec = new QPushButton(desk);
+    binder().bind(dec, m_.Dec_Channels);
+    dec->setToolTip("Channels 1 - 32");
+    auto* inc = new QPushButton(desk);
+    binder().bind(inc, m_.Inc_Channel);
+    inc->setToolTip("Channels 33 - 64");
+    dg->addWidget(dec, 0, 0);
+    dg->addWidget(inc, 0, 1);
+    auto* clear = new QPushButton(desk);
+    binder().bind(clear, m_.Clearall);
+    dg->addWidget(clear, 1, 0, 1, 2);
+    const std::pair<Control*, const char*> opens[] = {
+        {&m_.Command21, "Play Desk"}, {&m_.Command3, "Sequences"}, {&m_.Command22, "Output"}};
+    int r = 2;
+    for (auto [c, text] : opens) {
+      auto* b = new QPushButton(desk);
+      if (c->Caption().empty()) c->setCaption(text);
+      binder().bind(b, *c);
+      dg->addWidget(b, r++, 0, 1, 2);
+    }
+    side->addWidget(desk);
+    auto* w = new QWidget(this);
+    w->setLayout(side);
+    w->setFixedWidth(210);
+    auto* holder = new QVBoxLayout;
+    holder->addWidget(w);
+    return holder;
+  }
+
   QMenuBar* makeMenus() {
     auto* bar = new QMenuBar(this);
     auto item = [this](QMenu* menu, Control& c, const char* text) {
@@ -200,6 +286,11 @@ class HoofdbladView : public FormView {
   }
 
   Hoofdblad& m_;
+  QLabel* bankLabel_ = nullptr;
+  std::array<QLabel*, 32> numbers_{};
+  std::array<QLineEdit*, 32> names_{};
+  std::array<QLineEdit*, 32> levels_{};
+  std::array<DeskFader*, 32> faders_{};
 };
 
 ViewRegistrar reg("Hoofdblad", [](Form& f, GuiHost& h) { return new HoofdbladView(f, h); });

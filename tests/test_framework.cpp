@@ -166,7 +166,7 @@ TEST_F(Framework, ControlPropertiesAndWindowProperties) {
   EXPECT_EQ(get("Hoofdblad.Command1(3).Caption"), "\"Max\"");
   EXPECT_EQ(get("Hoofdblad.Command1(3)"), "\"Max\"");
   EXPECT_EQ(get("Hoofdblad.Dec_Channels.Enabled"), "false");
-  EXPECT_EQ(get("Hoofdblad.Slider1(0).ToolTipText"), "\" Channel 1 1\"");
+  EXPECT_EQ(get("Hoofdblad.Slider1(0).ToolTipText"), "\"level on channel 1\"");
   EXPECT_EQ(get("Hoofdblad.channels.ToolTipText"), "\"Channels Main\"");
   EXPECT_EQ(cmd("show Realout"), "ok");
   EXPECT_EQ(get("Realout.Visible"), "true");
