@@ -105,7 +105,13 @@ bool Module::StartWorker() noexcept {
 
 void Module::CopyFrame(const uint8_t* data) noexcept {
   if (!workerAlive_.load(std::memory_order_acquire)) return;
-  for (size_t i = 0; i < kSlots; ++i) txBuffer_[SlotByte(i)].store(data[i], std::memory_order_relaxed);
+  // Group by group: the seven bytes after each group number.
+  size_t i = 0;
+  for (size_t group = 0; i < kSlots; ++group) {
+    for (size_t at = group * kGroupSize + 1; at < (group + 1) * kGroupSize && i < kSlots; ++at, ++i) {
+      txBuffer_[at].store(data[i], std::memory_order_relaxed);
+    }
+  }
 }
 
 void Module::Worker() noexcept {
