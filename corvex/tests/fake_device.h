@@ -43,6 +43,12 @@ class FakeDevice {
     credits_ += n;
     cv_.notify_all();
   }
+  // From now on every write is accepted at once (lets a test end quickly).
+  void Unblock() {
+    std::lock_guard lock(mutex_);
+    unblocked_ = true;
+    cv_.notify_all();
+  }
   // Called with each packet in Free flow (from the worker thread); returns
   // false for a packet that breaks the layout.
   void SetInspector(std::function<bool(const uint8_t*)> inspector) {
@@ -87,10 +93,10 @@ class FakeDevice {
       script_.pop_front();
       return r;
     }
-    if (!cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return credits_ > 0; })) {
+    if (!cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return credits_ > 0 || unblocked_; })) {
       return WriteResult::TimedOut;
     }
-    --credits_;
+    if (!unblocked_) --credits_;
     return WriteResult::Done;
   }
   void Close() {
@@ -106,6 +112,7 @@ class FakeDevice {
   std::deque<WriteResult> script_;
   std::function<bool(const uint8_t*)> inspector_;
   int credits_ = 0;
+  bool unblocked_ = false;
   int64_t writes_ = 0;
   int64_t rejected_ = 0;
   bool closed_ = false;

@@ -32,6 +32,7 @@ struct Streaming {
     module.Command(1, 0, nullptr);
     EXPECT_TRUE(module.Started());
   }
+  ~Streaming() { device->Unblock(); }  // the module's stop then ends at once
 };
 
 TEST(CorvexBuffer, FirstCallLaysOutGroupNumbersWithZeroSlots) {
