@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "backend.h"
+#include "backend_win32.h"
 #include "bounded_write.h"
 
 namespace corvex {
@@ -83,6 +83,25 @@ bool FindDevice(std::wstring& devicePath) {
   return found;
 }
 
+}  // namespace
+
+std::unique_ptr<Pipe> MakeOverlappedPipe(HANDLE pipe) {
+  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // manual reset, not signalled
+  if (event == nullptr) {
+    CloseHandle(pipe);
+    return nullptr;
+  }
+  try {
+    return std::make_unique<OverlappedPipe>(pipe, event);
+  } catch (...) {
+    CloseHandle(pipe);
+    CloseHandle(event);
+    return nullptr;
+  }
+}
+
+namespace {
+
 class DeviceInterfaceBackend : public Backend {
  public:
   std::unique_ptr<Pipe> OpenPipe() override {
@@ -92,18 +111,7 @@ class DeviceInterfaceBackend : public Backend {
     HANDLE pipe = CreateFileW(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (pipe == INVALID_HANDLE_VALUE) return nullptr;
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // manual reset, not signalled
-    if (event == nullptr) {
-      CloseHandle(pipe);
-      return nullptr;
-    }
-    try {
-      return std::make_unique<OverlappedPipe>(pipe, event);
-    } catch (...) {
-      CloseHandle(pipe);
-      CloseHandle(event);
-      return nullptr;
-    }
+    return MakeOverlappedPipe(pipe);
   }
 };
 

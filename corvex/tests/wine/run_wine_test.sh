@@ -64,29 +64,35 @@ check_conventions_i686() {
     bad "i686: TessinCommand does not end with a plain ret: '$t'"
 }
 
-run() {  # arch
-  local dir="$work/$1"
+run() {  # arch program
+  local dir="$work/$1" log="$work/$1/$2.log"
   # Output to a file: the Wine server that the first start leaves behind
   # would hold a pipe open.
-  if ! (cd "$dir" && wine ./corvex_wine_test.exe >"$dir/run.log" 2>&1 </dev/null); then
-    sed 's/^/  /' "$dir/run.log"
-    bad "$1: the Windows test program failed under Wine"
+  note "$1: running $2 under Wine"
+  if ! (cd "$dir" && wine "./$2.exe" >"$log" 2>&1 </dev/null); then
+    sed 's/^/  /' "$log"
+    bad "$1: $2 failed under Wine"
     return
   fi
-  sed 's/^/  /' "$dir/run.log"
-  grep -q ' 0 failed' "$dir/run.log" || bad "$1: no clean result line from the test program"
+  sed 's/^/  /' "$log"
+  grep -q ' 0 failed' "$log" || bad "$1: no clean result line from $2"
+}
+
+run_all() {  # arch
+  run "$1" corvex_wine_test     # the DLL by file name: exports, command table, no device
+  run "$1" corvex_win_pipe_test # overlapped writes, time-out and cancel, the worker
 }
 
 build x86_64 || { bad "x86_64: cross build failed"; exit 1; }
 check_exports x86_64 x86_64-w64-mingw32-objdump
-run x86_64
+run_all x86_64
 
 if command -v i686-w64-mingw32-g++-posix >/dev/null; then
   if build i686; then
     check_exports i686 i686-w64-mingw32-objdump
     check_conventions_i686
     if [ -x /usr/lib/wine/wine ] || [ -x /usr/lib/i386-linux-gnu/wine/wine ]; then
-      run i686
+      run_all i686
     else
       note "i686: Wine's 32-bit part (wine32:i386) is not installed; the DLL was checked without running it"
     fi
