@@ -59,4 +59,13 @@ TEST_F(CorvexLibrary, CommandTableWithoutDeviceThroughBothNames) {
   EXPECT_EQ(data[3], 0xAB);
 }
 
+TEST_F(CorvexLibrary, StaysLoadedAfterDlclose) {
+  // A running worker executes the library's code: unloading must never unmap it.
+  void* again = dlopen(CORVEX_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(again, nullptr);
+  dlclose(again);
+  dlclose(again);  // one more than it was opened here
+  EXPECT_NE(dlopen(CORVEX_LIBRARY, RTLD_NOW | RTLD_NOLOAD), nullptr);
+}
+
 }  // namespace
