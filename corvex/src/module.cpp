@@ -24,17 +24,13 @@ int32_t Module::Command(int32_t command, int32_t value, uint8_t* data) noexcept 
       return 2;
     case 2: case 502: case 602: case 702: case 802:
       return 1;
-    case 3:  // blackout
-      blankFrame_.fill(0);
-      if (started_) CopyFrame(blankFrame_.data());
+    case 3:  // blackout: as command 4 with the blank frame
+      if (started_) CopyFrame(kBlankFrame.data());
       return 512;
     case 4: case 504:
       if (value >= 512 && data != nullptr && started_) CopyFrame(data);
       return 512;
-    case 103: case 203:
-      blankFrame_.fill(0);
-      std::this_thread::yield();
-      return 512;
+    case 103: case 203:  // clear the blank frame (always zero), then yield
     case 104: case 204: case 604: case 704:
       std::this_thread::yield();
       return 512;

@@ -54,7 +54,6 @@ class Module {
 
   // Read-outs for tests and diagnostics.
   std::array<uint8_t, kPacketSize> TxBuffer() const;
-  const std::array<uint8_t, kSlots>& BlankFrame() const { return blankFrame_; }
   bool InitDone() const { return initState_.load(std::memory_order_acquire) != kInitNone; }
   bool Started() const { return initState_.load(std::memory_order_acquire) == kInitDone && started_; }
   bool WorkerAlive() const { return workerAlive_.load(std::memory_order_acquire); }
@@ -77,7 +76,10 @@ class Module {
   // Relaxed atomic bytes keep that race defined (plain loads and stores on
   // common targets) while each group keeps its group number.
   std::array<std::atomic<uint8_t>, kPacketSize> txBuffer_{};
-  std::array<uint8_t, kSlots> blankFrame_{};
+  // The all-zero frame of the blackout commands. Nothing ever writes a
+  // non-zero byte into it, so it is a constant: "clearing" it is a no-op, and
+  // blackouts from several host threads share it without a race.
+  static constexpr std::array<uint8_t, kSlots> kBlankFrame{};
 
   std::atomic<int> initState_{kInitNone};
   bool started_ = false;  // published by initState_ = kInitDone
