@@ -1,0 +1,21 @@
+# Cross-compiles corvex for Windows with Debian's MinGW-w64 (posix thread
+# model: the library uses std::thread). Pick the target with
+#   -DCORVEX_MINGW_ARCH=x86_64   (default) or   -DCORVEX_MINGW_ARCH=i686
+set(CMAKE_SYSTEM_NAME Windows)
+if(NOT DEFINED CORVEX_MINGW_ARCH)
+  set(CORVEX_MINGW_ARCH x86_64)
+endif()
+set(CMAKE_TRY_COMPILE_PLATFORM_VARIABLES CORVEX_MINGW_ARCH)
+if(CORVEX_MINGW_ARCH STREQUAL "i686")
+  set(CMAKE_SYSTEM_PROCESSOR x86)
+else()
+  set(CMAKE_SYSTEM_PROCESSOR AMD64)
+endif()
+set(_triple ${CORVEX_MINGW_ARCH}-w64-mingw32)
+set(CMAKE_C_COMPILER ${_triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${_triple}-g++-posix)
+set(CMAKE_RC_COMPILER ${_triple}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${_triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
