@@ -1,2 +1,6 @@
 # Platform libraries of the engine's real backends (found with pkg-config).
 find_package(PkgConfig REQUIRED)
+
+# The Open DMX USB interface's real backend.
+pkg_check_modules(LIBFTDI1 REQUIRED IMPORTED_TARGET libftdi1)
+target_link_libraries(lumora_engine PUBLIC PkgConfig::LIBFTDI1)

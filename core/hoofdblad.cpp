@@ -4,6 +4,7 @@
 #include "core/levels.h"
 #include "core/output_tick.h"
 #include "core/realout.h"
+#include "output/opendmx.h"
 #include "playback/playdesk.h"
 #include "remote/cli.h"
 
@@ -104,6 +105,7 @@ void Hoofdblad::eruit_Click() {
     return;
   d.state.ProjectChanged = 0;
   exiting_ = true;
+  UsbCloseIfOpen(d);
   d.UnloadAll();
 }
 
