@@ -94,6 +94,11 @@ TEST_F(DriverTest, EachFailingOpenStepLeavesItsCodeQuietly) {
   usb.UsbOpen();
   EXPECT_EQ(usb.UsbLastError, 8);
   EXPECT_EQ(usb.UsbIsOpen, 0);
+  usb.UsbClose();
+  EXPECT_EQ(usb.UsbLastError, 0);
+  usb.UsbClose();  // the handle is gone now
+  EXPECT_EQ(usb.UsbLastError, 9);
+  EXPECT_EQ(usb.UsbIsOpen, 0);
 }
 
 TEST_F(DriverTest, FailuresWithQuietOffShowTheirMessageAndStatus) {
@@ -300,6 +305,28 @@ TEST(OpenDmxProject, LoadedAdapterWithoutDeviceKeepsSearching) {
   out = console.execute("tick");
   EXPECT_EQ(out.size(), 1u);  // quiet from now on
   EXPECT_EQ(desk.hoofdblad().Status.Text(), " Open USB Connected");
+}
+
+TEST(OpenDmxSim, EachFailingCallSelectedInTheDialogLeavesItsCode) {
+  const std::pair<const char*, const char*> steps[] = {
+      {"FT_Open", "1"},           {"FT_ResetDevice", "2"}, {"FT_SetDivisor", "3"}, {"FT_SetDataCharacteristics", "4"},
+      {"FT_SetFlowControl", "5"}, {"FT_ClrRts", "6"},      {"FT_Purge", "7"}};
+  for (auto [call, code] : steps) {
+    ConsoleDialogs dialogs;
+    DeskOptions o;
+    o.manualClock = true;
+    o.sim = true;
+    Desk desk(o, dialogs);
+    Console console(desk, dialogs);
+    desk.Start();
+    console.execute(std::string("sim ftdi fail ") + call);
+    console.execute("show Portsetup");
+    auto out = console.execute("set Portsetup.Combo1 3");
+    EXPECT_EQ(out.size(), 1u) << call;  // quiet: no box
+    EXPECT_EQ(console.execute("get UsbLastError").back(), std::string("ok ") + code) << call;
+    EXPECT_EQ(console.execute("get UsbIsOpen").back(), "ok 0") << call;
+    EXPECT_EQ(console.execute("get Portsetup.Text2").back(), "ok \"Searching...\"") << call;
+  }
 }
 
 TEST(OpenDmxSim, ConsoleCommandsCheckTheirArguments) {
