@@ -7,12 +7,12 @@
 #include <string>
 
 #include "output/adapter.h"
+#include "platform/tribus31.h"
 
 namespace lumora {
 
 class Desk;
 class ParallelPort;
-class Tribus31Api;
 class CorvexApi;
 
 enum : int {
@@ -52,7 +52,8 @@ class Tribus31Adapter final : public OutputAdapter {
 
  private:
   Tribus31Api& lib_;
-  std::array<uint8_t, 1024> receive_{};
+  // Written by the library, never read by the desk.
+  std::array<uint8_t, kTribus31ReceiveBytes> receive_{};
 };
 
 class CorvexAdapter final : public OutputAdapter {

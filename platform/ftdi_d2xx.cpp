@@ -28,7 +28,7 @@ class D2xx final : public FtdiApi {
   FtStatus FT_Open(int deviceIndex, FtHandle& handle) override {
     if (!load()) return kFtOtherError;
     VHandle v = nullptr;
-    const VStatus st = open(deviceIndex, &v);
+    const VStatus st = openFn_(deviceIndex, &v);
     if (st != 0) return st;
     handle = ++lastHandle_;
     open_[handle] = v;
@@ -80,7 +80,7 @@ class D2xx final : public FtdiApi {
       fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
       ok = ok && fn;
     };
-    sym(open, "FT_Open");
+    sym(openFn_, "FT_Open");
     sym(reset_, "FT_ResetDevice");
     sym(divisor_, "FT_SetDivisor");
     sym(data_, "FT_SetDataCharacteristics");
@@ -109,7 +109,7 @@ class D2xx final : public FtdiApi {
 
   std::string file_;
   void* lib_ = nullptr;
-  VStatus (*open)(int, VHandle*) = nullptr;
+  VStatus (*openFn_)(int, VHandle*) = nullptr;
   OneArg reset_ = nullptr, clrRts_ = nullptr, close_ = nullptr, breakOn_ = nullptr, breakOff_ = nullptr;
   VStatus (*divisor_)(VHandle, uint16_t) = nullptr;
   VStatus (*data_)(VHandle, uint8_t, uint8_t, uint8_t) = nullptr;

@@ -1,6 +1,7 @@
 // The parallel-port, DMX 3-1 and Corvex send steps on simulated devices, the
 // AdapterLost rule, and the library loaders with missing libraries.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "desk_fixture.h"
 #include "platform/corvex_loader.h"
@@ -190,7 +191,9 @@ TEST(Ppdev, AddressesMapToDeviceAndRegister) {
   EXPECT_EQ(PpdevTarget(632), std::make_pair(1, 0));
   EXPECT_EQ(PpdevTarget(634), std::make_pair(1, 2));
   EXPECT_EQ(PpdevTarget(700).first, -1);
-  // With no port on this machine writes vanish without harm.
+  // With no port on this machine writes vanish without harm (a machine with
+  // a real port is left alone).
+  if (::access("/dev/parport0", F_OK) == 0) return;
   auto port = MakePpdevPort();
   for (int i = 0; i < 10; ++i) port->Out32(890, 3);
 }
