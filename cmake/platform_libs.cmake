@@ -1,4 +1,10 @@
 # Platform libraries of the engine's real backends (found with pkg-config).
 find_package(PkgConfig REQUIRED)
+
+# MIDI for the control surface.
 pkg_check_modules(RTMIDI REQUIRED IMPORTED_TARGET rtmidi)
 target_link_libraries(lumora_engine PUBLIC PkgConfig::RTMIDI)
+
+# The Open DMX USB interface's real backend.
+pkg_check_modules(LIBFTDI1 REQUIRED IMPORTED_TARGET libftdi1)
+target_link_libraries(lumora_engine PUBLIC PkgConfig::LIBFTDI1)

@@ -11,6 +11,7 @@
 #include "core/realout.h"
 #include "output/art_config.h"
 #include "output/portsetup.h"
+#include "output/opendmx.h"
 #include "playback/playdesk.h"
 #include "remote/bcf_configure.h"
 #include "remote/cli.h"
@@ -195,6 +196,7 @@ void Hoofdblad::eruit_Click() {
     return;
   d.state.ProjectChanged = 0;
   exiting_ = true;
+  UsbCloseIfOpen(d);
   d.UnloadAll();
 }
 

@@ -1,8 +1,137 @@
 #include "app/desk.h"
+#include "core/hoofdblad.h"
+#include "output/adapters.h"
+#include "output/opendmx.h"
+#include "output/portsetup.h"
+#include "platform/corvex_loader.h"
+#include "platform/ftdi.h"
+#include "platform/ftdi_sim.h"
+#include "platform/parport.h"
+#include "platform/tribus31.h"
 
 namespace lumora {
 
+namespace {
+
+Json Bytes(const uint8_t* p, std::size_t n) {
+  Json a = Json::array();
+  for (std::size_t i = 0; i < n; ++i) a.push(Json(static_cast<long long>(p[i])));
+  return a;
+}
+
+std::optional<std::string> PresentArg(const std::vector<std::string>& a, const std::function<void(bool)>& set) {
+  if (a.size() != 3 || (a[2] != "0" && a[2] != "1")) return std::string("expected present 0|1");
+  set(a[2] == "1");
+  return std::string();
+}
+
+// The simulated output devices with their console commands and read-outs.
+void SetupSimulatedDevices(Desk& d) {
+  Platform& p = d.platform();
+  auto ftdi = std::make_shared<FtdiSim>();
+  auto port = std::make_shared<ParallelPortSim>();
+  auto tribus = std::make_shared<Tribus31Sim>();
+  auto corvex = std::make_shared<CorvexSim>();
+  p.ftdi = ftdi;
+  p.parport = port;
+  p.tribus31 = tribus;
+  p.corvex = corvex;
+
+  FtdiSim* f = ftdi.get();
+  p.simHandlers.push_back([f](const std::vector<std::string>& a) -> std::optional<std::string> {
+    if (a.empty() || a[0] != "ftdi") return std::nullopt;
+    if (a.size() >= 2 && a[1] == "present") return PresentArg(a, [f](bool v) { f->setPresent(v); });
+    if (a.size() >= 2 && a[1] == "driver") return PresentArg(a, [f](bool v) { f->setDriver(v); });
+    if (a.size() == 3 && a[1] == "fail") {
+      if (!FtdiSim::IsCallName(a[2])) return "unknown FTDI call " + a[2];
+      f->fail(a[2]);
+      return std::string();
+    }
+    if (a.size() == 2 && a[1] == "heal") {
+      f->heal();
+      return std::string();
+    }
+    return std::string("expected ftdi present 0|1, driver 0|1, fail CALL or heal");
+  });
+  ParallelPortSim* pp = port.get();
+  Tribus31Sim* t = tribus.get();
+  p.simHandlers.push_back([t](const std::vector<std::string>& a) -> std::optional<std::string> {
+    if (a.empty() || a[0] != "tribus31") return std::nullopt;
+    if (a.size() >= 2 && a[1] == "present") return PresentArg(a, [t](bool v) { t->setPresent(v); });
+    return std::string("expected tribus31 present 0|1");
+  });
+  CorvexSim* c = corvex.get();
+  p.simHandlers.push_back([c](const std::vector<std::string>& a) -> std::optional<std::string> {
+    if (a.empty() || a[0] != "corvex") return std::nullopt;
+    if (a.size() >= 2 && a[1] == "present") return PresentArg(a, [c](bool v) { c->setPresent(v); });
+    return std::string("expected corvex present 0|1");
+  });
+
+  Registry& r = d.registry();
+  r.add("Sim.Ftdi.Frames", [f] { return std::make_unique<FnNode>([f] { return Json(static_cast<long long>(f->frames())); }); });
+  r.add("Sim.Ftdi.LastFrame",
+        [f] { return std::make_unique<FnNode>([f] { return Bytes(f->lastFrame().data(), f->lastFrame().size()); }); });
+  r.add("Sim.Ftdi.Calls", [f] {
+    return std::make_unique<FnNode>([f] {
+      Json a = Json::array();
+      for (auto& n : f->takeCalls()) a.push(Json(n));
+      return a;
+    });
+  });
+  r.add("Sim.Ftdi.Open", [f] { return std::make_unique<FnNode>([f] { return Json(static_cast<long long>(f->isOpen() ? 1 : 0)); }); });
+  r.add("Sim.Port.Writes", [pp] {
+    return std::make_unique<FnNode>([pp] {
+      Json a = Json::array();
+      for (auto& [addr, v] : pp->takeWrites()) {
+        Json w = Json::array();
+        w.push(Json(static_cast<long long>(addr)));
+        w.push(Json(static_cast<long long>(v)));
+        a.push(std::move(w));
+      }
+      return a;
+    });
+  });
+  r.add("Sim.Tribus31.LastFrame",
+        [t] { return std::make_unique<FnNode>([t] { return Bytes(t->lastFrame().data(), t->lastFrame().size()); }); });
+  r.add("Sim.Corvex.LastPacket",
+        [c] { return std::make_unique<FnNode>([c] { return Bytes(c->lastPacket().data(), c->lastPacket().size()); }); });
+}
+
+}  // namespace
+
 // Registers this subsystem's globals, adapters and simulated devices.
-void SetupOutput(Desk& d) { (void)d; }
+void SetupOutput(Desk& d) {
+  Platform& p = d.platform();
+  if (p.simulated) {
+    SetupSimulatedDevices(d);
+  } else {
+    p.ftdi = MakeRealFtdi();
+    p.parport = MakePpdevPort();
+    p.tribus31 = MakeTribus31Library();
+    p.corvex = MakeCorvexLibrary();
+  }
+
+  OpenDmx& usb = d.own<OpenDmx>(d, p.ftdi);
+  d.setAdapter(kAdapterMarwick, &d.own<ParallelAdapter>(*p.parport, 65));
+  d.setAdapter(kAdapterTribus31, &d.own<Tribus31Adapter>(*p.tribus31));
+  d.setAdapter(kAdapterOpenDmx, &usb);
+  d.setAdapter(kAdapterManolator, &d.own<ParallelAdapter>(*p.parport, 255));
+  d.setAdapter(kAdapterCorvex, &d.own<CorvexAdapter>(*p.corvex));
+
+  Registry& r = d.registry();
+  r.bind("UsbHandle", usb.UsbHandle);
+  r.bind("UsbData", usb.UsbData);
+  r.bind("UsbQuiet", usb.UsbQuiet);
+  r.bind("UsbLastError", usb.UsbLastError);
+  r.bind("UsbIsOpen", usb.UsbIsOpen);
+  OpenDmx* u = &usb;
+  r.add("UsbStartCode", [u] {
+    return std::make_unique<FnNode>([u] { return u->UsbStartCodeSet ? Bytes(&u->UsbStartCode, 1) : Json::array(); });
+  });
+
+  // The main desk's menu opens the dialog (unless the main desk wires it).
+  Control& menu = d.hoofdblad().port_setup;
+  if (!menu.onClick) menu.onClick = [&d] { d.portSetup().Show(); };
+}
 
 }  // namespace lumora

@@ -13,9 +13,19 @@
 namespace lumora {
 
 class Registry;
+class FtdiApi;
+class ParallelPort;
+class Tribus31Api;
+class CorvexApi;
 
 struct Platform {
   bool simulated = false;
+
+  // Output devices (real backends or simulated twins, made by SetupOutput).
+  std::shared_ptr<FtdiApi> ftdi;
+  std::shared_ptr<ParallelPort> parport;
+  std::shared_ptr<Tribus31Api> tribus31;
+  std::shared_ptr<CorvexApi> corvex;
 
   // Console `sim ...` commands: each simulated device offers a handler that
   // returns nullopt when the command is not its own, else "" or an error.

@@ -1,0 +1,40 @@
+#include "platform/dynlib.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <array>
+
+namespace lumora {
+
+DynLib::~DynLib() {
+  if (handle_) dlclose(handle_);
+}
+
+bool DynLib::load() {
+  if (handle_) return true;
+  handle_ = dlopen(file_.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle_ && file_.find('/') == std::string::npos) {
+    // A bare name the dynamic linker does not find: look beside the program.
+    const std::string dir = ProgramDirectory();
+    for (const std::string& p : {dir + "/" + file_, dir + "/corvex/" + file_}) {
+      if (dir.empty()) break;
+      handle_ = dlopen(p.c_str(), RTLD_NOW | RTLD_LOCAL);
+      if (handle_) break;
+    }
+  }
+  return handle_ != nullptr;
+}
+
+void* DynLib::symbol(const char* name) { return load() ? dlsym(handle_, name) : nullptr; }
+
+std::string ProgramDirectory() {
+  std::array<char, 4096> buf{};
+  const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+  if (n <= 0) return "";
+  std::string p(buf.data(), static_cast<std::size_t>(n));
+  const auto slash = p.rfind('/');
+  return slash == std::string::npos ? "" : p.substr(0, slash);
+}
+
+}  // namespace lumora
