@@ -78,19 +78,21 @@ class MonitorPanel : public QWidget {
   void paintEvent(QPaintEvent* e) override {
     QPainter p(this);
     const QColor face = palette().color(QPalette::Window);
-    const QRect area = e->rect();
-    p.fillRect(area, face);
+    // The region, not its bounding box: two changed bars far apart must not
+    // repaint every cell between them.
+    const QRegion& area = e->region();
+    for (const QRect& r : area) p.fillRect(r, face);
     p.setPen(palette().color(QPalette::WindowText));
     for (int k = 0; k < Realout::kBars; ++k) {
       const QRect cell = cellRect(k);
-      if (!cell.intersects(area)) continue;
+      if (!area.intersects(cell)) continue;
       const Control& label = m_.Label1[k];
-      if (label.Visible()) {
+      if (label.Visible() && area.intersects(QRect(cell.x(), cell.y(), kLabelW, kCellH))) {
         p.drawText(QRect(cell.x(), cell.y(), kLabelW - 4, kCellH), Qt::AlignRight | Qt::AlignVCenter,
                    QString::fromStdString(label.Caption()));
       }
       const ProgBar& bar = m_.ProgBar1[k];
-      if (bar.Visible()) paintBar(p, barRect(k), bar);
+      if (bar.Visible() && area.intersects(barRect(k))) paintBar(p, barRect(k), bar);
     }
   }
 
