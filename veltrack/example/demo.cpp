@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
   h->setMinimumWidth(260);
   h->setMax(1000);
   h->setValue(250);
-  h->setCaption("Horizontal");
+  h->setBackColor(QColor(214, 222, 232));
   auto* hv = new QLabel(QString(" Value %1").arg(h->Value()), &w);
   QObject::connect(h, &veltrack::Scroller::Scroll, hv, [hv](int v) { hv->setText(QString(" Value %1").arg(v)); });
 
@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
   v->setMin(10);
   v->setMax(20);
   v->setValue(15);
+  v->setBackColor(QColor(214, 222, 232));
   v->setCenterLineColor(QColor(200, 40, 40));
   auto* vv = new QLabel(QString(" Value %1").arg(v->Value()), &w);
   QObject::connect(v, &veltrack::Scroller::Scroll, vv, [vv](int x) { vv->setText(QString(" Value %1").arg(x)); });
