@@ -2,6 +2,8 @@
 // itself. The tick may change bars every 10 ms, so a sync repaints only the
 // rectangles of bars whose model moved, never the whole page or a widget
 // per bar.
+#include <algorithm>
+
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -50,22 +52,26 @@ class MonitorPanel : public QWidget {
   // Model -> screen: schedules a repaint of each changed bar or label only.
   // Returns the number of rectangles scheduled.
   int refresh() {
-    int dirty = 0;
+    QRegion dirty;
+    int n = 0;
     for (int k = 0; k < Realout::kBars; ++k) {
       const uint64_t lr = m_.Label1[k].revision();
       const uint64_t br = m_.ProgBar1[k].revision();
       if (lr != labelSeen_[k]) {
         labelSeen_[k] = lr;
         barSeen_[k] = br;
-        update(cellRect(k));
-        ++dirty;
+        dirty += cellRect(k);
+        ++n;
       } else if (br != barSeen_[k]) {
         barSeen_[k] = br;
-        update(barRect(k));
-        ++dirty;
+        dirty += barRect(k);
+        ++n;
       }
     }
-    return dirty;
+    // One region for the whole sync: the label text (the costly part of a
+    // cell) is redrawn only where a label changed.
+    if (n > 0) update(dirty);
+    return n;
   }
 
   int barAt(const QPoint& p) const {
@@ -78,21 +84,16 @@ class MonitorPanel : public QWidget {
   void paintEvent(QPaintEvent* e) override {
     QPainter p(this);
     const QColor face = palette().color(QPalette::Window);
-    // The region, not its bounding box: two changed bars far apart must not
-    // repaint every cell between them.
-    const QRegion& area = e->region();
-    for (const QRect& r : area) p.fillRect(r, face);
     p.setPen(palette().color(QPalette::WindowText));
-    for (int k = 0; k < Realout::kBars; ++k) {
-      const QRect cell = cellRect(k);
-      if (!area.intersects(cell)) continue;
-      const Control& label = m_.Label1[k];
-      if (label.Visible() && area.intersects(QRect(cell.x(), cell.y(), kLabelW, kCellH))) {
-        p.drawText(QRect(cell.x(), cell.y(), kLabelW - 4, kCellH), Qt::AlignRight | Qt::AlignVCenter,
-                   QString::fromStdString(label.Caption()));
-      }
-      const ProgBar& bar = m_.ProgBar1[k];
-      if (bar.Visible() && area.intersects(barRect(k))) paintBar(p, barRect(k), bar);
+    // Walk the rectangles of the region, not its bounding box: two changed
+    // bars far apart must not repaint every cell between them. The grid
+    // gives the cells under each rectangle directly.
+    for (const QRect& r : e->region()) {
+      p.fillRect(r, face);
+      const int c0 = std::max(0, (r.left() - 2) / kCellW), c1 = std::min(kColumns - 1, (r.right() - 2) / kCellW);
+      const int r0 = std::max(0, (r.top() - 2) / kCellH), r1 = std::min(kRows - 1, (r.bottom() - 2) / kCellH);
+      for (int row = r0; row <= r1; ++row)
+        for (int col = c0; col <= c1; ++col) paintCell(p, row * kColumns + col, r);
     }
   }
 
@@ -115,6 +116,16 @@ class MonitorPanel : public QWidget {
   void mouseReleaseEvent(QMouseEvent* e) override { forward(e, false); }
 
  private:
+  void paintCell(QPainter& p, int k, const QRect& area) const {
+    const QRect cell = cellRect(k);
+    const Control& label = m_.Label1[k];
+    const QRect labelRect(cell.x(), cell.y(), kLabelW - 4, kCellH);
+    if (label.Visible() && area.intersects(labelRect))
+      p.drawText(labelRect, Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(label.Caption()));
+    const ProgBar& bar = m_.ProgBar1[k];
+    if (bar.Visible() && area.intersects(barRect(k))) paintBar(p, barRect(k), bar);
+  }
+
   void paintBar(QPainter& p, const QRect& r, const ProgBar& bar) const {
     const QColor back = bar.BackColor() >= 0 ? ToQColor(bar.BackColor()) : palette().color(QPalette::Button);
     const QColor fill = bar.BarColor() >= 0 ? ToQColor(bar.BarColor()) : palette().color(QPalette::Highlight);
