@@ -92,7 +92,9 @@ int PlayRunner::Step(const DeskState& s, int i) {
   } else {
     ++r.loops;
     if (r.loops > c.Loop) {
+      // The last step's levels hold; its fade must not run again.
       r.stepping = false;
+      r.increment.fill(0.0);
       return 0;
     }
     r.step = 1;
