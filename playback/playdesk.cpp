@@ -253,6 +253,19 @@ void Playdesk::RedrawPlaydesk() {
   for (int slot = 0; slot < kButtonsPerPage; ++slot) drawButton(slot);
   for (int slot = 0; slot < kFadersPerPage; ++slot) drawFader(slot);
   ShowScreen();
+  if (!s.RunMode && Run_Switch.Caption() == "STOP") {
+    // Run mode was ended under us (desk reset, project load): the window
+    // and its timers follow.
+    s.AutotakeRunning = 0;
+    s.CrossfadeRunning = 0;
+    Timer2.setEnabled(false);
+    Delay_Timer.setEnabled(false);
+    for (Control* c : {&Run_A, &Run_A_Num, &Run_B, &Run_B_Num}) c->setCaption("");
+    bothRed(false);
+    Run_Switch.setCaption("Run");
+    Run_Autotake.setCaption("Auto Take");
+    setProgramming(true);
+  }
 }
 
 void Playdesk::RecomputeFunctionLevels() {
@@ -515,6 +528,18 @@ void Playdesk::SequenceFader(int f, int level) {
     StartSequence(i, speed);
   } else if (r.Data1 == 1) {
     runner_.state(i).speed = speed;  // applies from the next step
+  }
+}
+
+void Playdesk::SequenceButton(int b, int level) {
+  DeskState& s = desk().state;
+  if (b < 0 || b >= kPlayButtons) return;
+  const ButtonFunctionRec& r = s.ButtonFunctions[b];
+  if (r.Function != kFnSequence) return;
+  if (level > 0) {
+    StartSequence(r.Value);
+  } else {
+    StopSequence(r.Value);
   }
 }
 

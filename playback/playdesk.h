@@ -117,6 +117,9 @@ class Playdesk : public Form {
   void Slider1_Change(int slot);
   // A fader f (0..59) with a sequence function moved to `level`.
   void SequenceFader(int f, int level);
+  // A button b (0..79) with a sequence function pressed (level > 0) or
+  // released, as a remote surface drives it.
+  void SequenceButton(int b, int level);
   void Submix_Clear_Click();
   void Clear_All_Click();
 

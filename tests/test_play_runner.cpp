@@ -239,3 +239,20 @@ TEST_F(PlayRunnerDesk, ClearAllStopsEverySequence) {
 
 }  // namespace
 }  // namespace lumora
+
+namespace lumora {
+namespace {
+
+TEST_F(PlayRunnerDesk, RemoteButtonStepStartsAndStopsOnlySequenceButtons) {
+  pd().SequenceButton(4, 255);
+  EXPECT_TRUE(pd().runner().running(4));
+  pd().SequenceButton(4, 0);
+  EXPECT_FALSE(pd().runner().running(4));
+  pd().SequenceButton(40, 255);  // an Off button
+  pd().SequenceButton(80, 255);  // the spare entry is on no page
+  pd().SequenceButton(-1, 255);
+  for (int i = 0; i < kRunnerSequences; ++i) EXPECT_FALSE(pd().runner().running(i)) << i;
+}
+
+}  // namespace
+}  // namespace lumora

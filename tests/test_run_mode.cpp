@@ -404,3 +404,21 @@ TEST_F(RunMode, InstantPanelTakesItsScreen) {
 
 }  // namespace
 }  // namespace lumora
+
+namespace lumora {
+namespace {
+
+TEST_F(RunMode, RedrawAfterRunModeWasResetLeavesTheRunControls) {
+  S().Screens[2].Time = 20;
+  enter();
+  cmd("click Playdesk.Run_Autotake");
+  ResetScreens(S());  // as the desk reset does
+  pd().RedrawPlaydesk();
+  EXPECT_EQ(get("Playdesk.Run_Switch.Caption"), "\"Run\"");
+  EXPECT_FALSE(pd().Timer2.Enabled());
+  EXPECT_EQ(get("AutotakeRunning"), "0");
+  EXPECT_EQ(get("Playdesk.Screen_Prog.Enabled"), "true");
+}
+
+}  // namespace
+}  // namespace lumora
