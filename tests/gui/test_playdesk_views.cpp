@@ -14,6 +14,8 @@
 #include "core/fader_function_form.h"
 #include "gui/gui_host.h"
 #include "gui/view.h"
+#include "playback/instant_screen.h"
+#include "playback/namedit.h"
 #include "playback/playdesk.h"
 
 namespace lumora::gui {
