@@ -112,7 +112,7 @@ class PlaydeskView : public FormView {
     grid->setSpacing(4);
     for (int k = 0; k < 16; ++k) {
       auto* b = new QPushButton(page);
-      b->setMinimumSize(86, 40);
+      b->setMinimumSize(70, 40);
       b->setFocusPolicy(Qt::NoFocus);
       binder().bindCustom(b, m_.Command1[k]);
       buttons_[k] = b;
@@ -142,7 +142,7 @@ class PlaydeskView : public FormView {
     strip->setHorizontalSpacing(4);
     for (int k = 0; k < 12; ++k) {
       auto* fn = new QLabel(page);
-      fn->setFixedWidth(76);
+      fn->setFixedWidth(64);
       fn->setAlignment(Qt::AlignCenter);
       fn->setWordWrap(true);
       binder().bind(fn, m_.Text2[k]);
@@ -152,7 +152,7 @@ class PlaydeskView : public FormView {
       lvl->setAlignment(Qt::AlignCenter);
       binder().bind(lvl, m_.Text6[k]);
       auto* name = new QLabel(page);
-      name->setFixedWidth(76);
+      name->setFixedWidth(64);
       name->setAlignment(Qt::AlignCenter);
       binder().bind(name, m_.Text5[k]);
       strip->addWidget(fn, 0, k, Qt::AlignHCenter);
@@ -280,7 +280,7 @@ class PlaydeskView : public FormView {
     status->setReadOnly(true);
     binder().bind(status, m_.Status);
     root->addWidget(status);
-    resize(1560, 560);
+    resize(1500, 560);
   }
 
   void syncView() override {
