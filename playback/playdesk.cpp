@@ -1,19 +1,885 @@
 #include "playback/playdesk.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "app/desk.h"
+#include "core/button_function_form.h"
+#include "core/fader_function_form.h"
+#include "core/hoofdblad.h"
+#include "core/levels.h"
+#include "core/state_registry.h"
+#include "playback/function_levels.h"
+#include "playback/instant_screen.h"
+#include "playback/namedit.h"
 
 namespace lumora {
 
-Playdesk::Playdesk(Desk& desk) : Form(desk, "Playdesk") {
+namespace {
+constexpr int32_t kRed = RGB(255, 0, 0);
+constexpr int32_t kGrey = RGB(200, 200, 200);
+constexpr int kButtonsPerPage = 16;
+constexpr int kFadersPerPage = 12;
+
+// A step-time fader: half way is the sequence's own speed, the top four
+// times faster, the bottom four times slower.
+int SpeedFromLevel(int level) {
+  const double t = (255.0 - std::clamp(level, 3, 255)) / 252.0;
+  return Nearest32(25.0 * std::pow(16.0, t));
+}
+}  // namespace
+
+Playdesk::Playdesk(Desk& d) : Form(d, "Playdesk") {
   setCaption("Play Desk");
   Main.setToolTipText("Main Level");
   Preset.setToolTipText("Preset Channels Main level");
+  Screen_Num_sel.setRange(0, 199);
+  Run_screen_sel.setRange(0, 199);
+  Run_Crossfade.setRange(0, 255);
+  Run_Crossfade.setValue(255);
+  Screen_Prog.setCaption("Record");
+  Screen_Recall.setCaption("Recall");
+  Copy_Cue.setCaption("Copy");
+  Paste_Cue.setCaption("Paste");
+  Insert_Cue.setCaption("Insert");
+  Delete_Cue.setCaption("Delete");
+  Cue_Clear.setCaption("Clear");
+  nameedit.setCaption("Edit Cues");
+  Instant_Panel.setCaption("Instant Screens");
+  Auto_next.setCaption("Auto Next");
+  Screen_instant_box.setCaption("Instant");
+  Cue_Colour.setToolTipText("Screen colour");
+  for (int k = 0; k < 2; ++k) {
+    Inc_Page[k].setCaption(">>");
+    Dec_Page[k].setCaption("<<");
+  }
+  Button_Change.setCaption("Button Functions");
+  Fader_Change.setCaption("Fader Functions");
+  Submix_Clear.setCaption("Clear Faders");
+  Clear_All.setCaption("Clear All");
+  Run_Switch.setCaption("Run");
+  Run_Autotake.setCaption("Auto Take");
+  Run_Crossfade.setToolTipText("Crossfade");
+  for (int k = 0; k < kFadersPerPage; ++k) Slider1[k].setValue(255);
+  Screen_Fade_Time.setMinValue(0.1);
+  Screen_Fade_Time.setMaxValue(240.0);
+
+  Screen_Num_sel.onChange = [this] { Screen_Num_sel_Change(); };
+  screen_txt.onChange = [this] {
+    if (validScreen(CurrentScreen)) desk().state.Screens[CurrentScreen].Name = screen_txt.Text();
+  };
+  Auto_next.onClick = [this] {
+    if (validScreen(CurrentScreen)) desk().state.Screens[CurrentScreen].Auto = Auto_next.Value() ? -1 : 0;
+  };
+  Screen_instant_box.onClick = [this] {
+    if (validScreen(CurrentScreen)) desk().state.Screens[CurrentScreen].Instant = Screen_instant_box.Value() ? -1 : 0;
+  };
+  Screen_Fade_Time.onValChange = [this](double v) {
+    Fade_Time_txt.setCaption(VRLogSlider::Format(v, 3) + " s");
+    if (loadingFader_ || !validScreen(CurrentScreen)) return;
+    desk().state.Screens[CurrentScreen].Time = std::max<int16_t>(0, Nearest(v));
+  };
+  Screen_Prog.onClick = [this] { Screen_Prog_Click(); };
+  Screen_Recall.onClick = [this] { Screen_Recall_Click(); };
+  Copy_Cue.onClick = [this] { Copy_Cue_Click(); };
+  Paste_Cue.onClick = [this] { Paste_Cue_Click(); };
+  Insert_Cue.onClick = [this] { Insert_Cue_Click(); };
+  Delete_Cue.onClick = [this] { Delete_Cue_Click(); };
+  Cue_Clear.onClick = [this] { Cue_Clear_Click(); };
+  Cue_Colour.onClick = [this] { Cue_Colour_Click(); };
+  nameedit.onClick = [this] { desk().nameEditor().OpenOn(-1); };
+  Instant_Panel.onClick = [this] { desk().instantScreen().Show(); };
+  Inc_Page.onClick([this](int) { ChangePage(1); });
+  Dec_Page.onClick([this](int) { ChangePage(-1); });
+  Page_Details.onChange = [this] {
+    DeskState& s = desk().state;
+    const int p = std::clamp<int>(s.CurrentPage, 0, kPages - 1);
+    if (Page_Details.Text() != "Page " + std::to_string(p + 1)) s.Pages[p].Name = Page_Details.Text();
+  };
+  Page_text.onChange = [this] {
+    DeskState& s = desk().state;
+    s.Pages[std::clamp<int>(s.CurrentPage, 0, kPages - 1)].Text = Page_text.Text();
+  };
+  Button_Change.onClick = [this] {
+    desk().buttonFunctionForm().OpenOn(std::clamp<int>(desk().state.CurrentPage, 0, kPages - 1) * kButtonsPerPage);
+  };
+  Fader_Change.onClick = [this] {
+    desk().faderFunctionForm().OpenOn(std::clamp<int>(desk().state.CurrentPage, 0, kPages - 1) * kFadersPerPage);
+  };
+  auto openFader = [this](int slot) {
+    desk().faderFunctionForm().OpenOn(std::clamp<int>(desk().state.CurrentPage, 0, kPages - 1) * kFadersPerPage + slot);
+  };
+  Text2.onDblClick(openFader);
+  Text5.onDblClick(openFader);
+  Text6.onDblClick(openFader);
+  Command1.onMouseDown([this](int slot, MouseButton b, int, int) {
+    if (b == MouseButton::Left) ButtonPress(slot);
+  });
+  Command1.onMouseUp([this](int slot, MouseButton b, int, int) {
+    if (b == MouseButton::Left) ButtonRelease(slot);
+  });
+  // A click without the mouse (keyboard, console) is a press and a release.
+  Command1.onClick([this](int slot) {
+    ButtonPress(slot);
+    ButtonRelease(slot);
+  });
+  Slider1.onChange([this](int slot) { Slider1_Change(slot); });
+  Submix_Clear.onClick = [this] { Submix_Clear_Click(); };
+  Clear_All.onClick = [this] { Clear_All_Click(); };
+
+  Run_Switch.onClick = [this] { Run_Switch_Click(); };
+  Run_Autotake.onClick = [this] { Run_Autotake_Click(); };
+  Run_Crossfade.onChange = [this] { Run_Crossfade_Change(); };
+  Run_screen_sel.onChange = [this] { Run_screen_sel_Change(); };
+
+  Timer2.onTimer = [this] { Timer2_Timer(); };
+  Delay_Timer.setInterval(1000);
+  Delay_Timer.onTimer = [this] { Delay_Timer_Timer(); };
+  Timer3.setInterval(100);
+  Timer3.onTimer = [this] { Timer3_Timer(); };
+  Timer1.onTimer([this](int i) {
+    const int period = runner_.Step(desk().state, i);
+    if (period > 0) {
+      Timer1[i].setInterval(period);
+    } else {
+      Timer1[i].setEnabled(false);
+      RedrawPlaydesk();
+    }
+  });
+
+  Registry& r = d.registry();
+  r.bind("CurrentScreen", CurrentScreen);
+  r.bind("UpcomingScreen", UpcomingScreen);
+  r.bind("SourceScreen", SourceScreen);
+  r.bind("FadeDown", FadeDown);
+  r.bind("LastCrossfadeValue", LastCrossfadeValue);
+  r.bind("FadeTicks", FadeTicks);
+  r.bind("FadeStep", FadeStep);
+  r.bind("DelayCounter", DelayCounter);
+  r.bind("ScreenClipboard", ScreenClipboard);
+  r.add("PlayRunner.Step", [this] {
+    return std::make_unique<FnNode>([this] {
+      Json a = Json::array();
+      for (int i = 0; i < kRunnerSequences; ++i) a.push(Json(static_cast<long long>(runner_.running(i) ? runner_.state(i).step : 0)));
+      return a;
+    });
+  });
 }
 
-void Playdesk::Form_Load() {}
+void Playdesk::Form_Load() {
+  DeskState& s = desk().state;
+  CurrentScreen = 1;
+  // Opening the window must not shrink a store that was recorded or loaded.
+  if (s.ScreenCount < 1) s.ScreenCount = 1;
+  s.CurrentPage = std::clamp<int16_t>(s.CurrentPage, 0, kPages - 1);
+  Screen_Num_sel.setValue(CurrentScreen);
+  Run_screen_sel.setValue(UpcomingScreen);
+  Screen_Num_sel_Change();
+  Timer3.setEnabled(true);
+  RedrawPlaydesk();
+  RecomputeFunctionLevels();
+}
 
-void Playdesk::RedrawPlaydesk() {}
+void Playdesk::setStatus(const std::string& text) { Status.setText(text); }
 
-void Playdesk::RecomputeFunctionLevels() {}
+// ------------------------------------------------------------------ redraw
+
+std::string Playdesk::ButtonLabel(int b) const {
+  if (b < 0 || b > kPlayButtons) return "";
+  const ButtonFunctionRec& r = desk().state.ButtonFunctions[b];
+  switch (r.Function) {
+    case kFnSubmix: return "Submix " + Num(r.Value + 1);
+    case kFnPreset: return "Preset";
+    case kFnSequence: return "Seq " + Num(r.Value);
+    case kFnColour: return "Colour";
+    case kFnCue: return "Cue " + Num(r.Value);
+    default: return "Off";
+  }
+}
+
+std::string Playdesk::FaderLabel(int f) const {
+  if (f < 0 || f > kPlayFaders) return "";
+  const DeskState& s = desk().state;
+  const FaderFunctionRec& r = s.FaderFunctions[f];
+  switch (r.Function) {
+    case kFnSubmix: return "Submix " + Num(r.Value + 1);
+    case kFnPreset: return "Preset";
+    case kFnSequence:
+      if (r.Data1 == 1 && r.Value >= 0 && r.Value < kChaseCount) return s.Chases[r.Value].Name + " Step Timing";
+      return "Seq " + Num(r.Value);
+    case kFnColour: return "Colour";
+    default: return "Off";
+  }
+}
+
+void Playdesk::drawButton(int slot) {
+  const DeskState& s = desk().state;
+  const int b = std::clamp<int>(s.CurrentPage, 0, kPages - 1) * kButtonsPerPage + slot;
+  const ButtonFunctionRec& r = s.ButtonFunctions[b];
+  Control& c = Command1[slot];
+  const std::string label = ButtonLabel(b);
+  c.setCaption(r.Name.empty() ? label : r.Name);
+  c.setToolTipText(label + (r.Latch ? ", latching" : ", while held"));
+  if (s.PlayButtonState[b] != 0) {
+    c.setBackColor(r.Function == kFnColour ? RGB(std::clamp<int>(r.Data1, 0, 255), std::clamp<int>(r.Data2, 0, 255),
+                                                 std::clamp<int>(r.Data3, 0, 255))
+                                           : kRed);
+  } else {
+    c.setBackColor(kGrey);
+  }
+}
+
+void Playdesk::drawFader(int slot) {
+  const DeskState& s = desk().state;
+  const int f = std::clamp<int>(s.CurrentPage, 0, kPages - 1) * kFadersPerPage + slot;
+  const int level = std::clamp<int>(s.PlayFaderLevel[f], 0, 255);
+  Slider1[slot].setValue(255 - level);
+  Slider1[slot].setToolTipText("Fader " + Num(f + 1));
+  Text2[slot].setCaption(FaderLabel(f));
+  Text5[slot].setCaption(s.FaderFunctions[f].Name);
+  Text6[slot].setCaption(Num(level));
+}
+
+void Playdesk::RedrawPlaydesk() {
+  DeskState& s = desk().state;
+  s.CurrentPage = std::clamp<int16_t>(s.CurrentPage, 0, kPages - 1);
+  const PageRecord& page = s.Pages[s.CurrentPage];
+  Page_Details.setText(page.Name.empty() ? "Page " + std::to_string(s.CurrentPage + 1) : page.Name);
+  Page_text.setText(page.Text);
+  for (int k = 0; k < 2; ++k) {
+    Inc_Page[k].setEnabled(s.CurrentPage < kPages - 1);
+    Dec_Page[k].setEnabled(s.CurrentPage > 0);
+  }
+  for (int slot = 0; slot < kButtonsPerPage; ++slot) drawButton(slot);
+  for (int slot = 0; slot < kFadersPerPage; ++slot) drawFader(slot);
+  ShowScreen();
+  if (!s.RunMode && Run_Switch.Caption() == "STOP") {
+    // Run mode was ended under us (desk reset, project load): the window
+    // and its timers follow.
+    s.AutotakeRunning = 0;
+    s.CrossfadeRunning = 0;
+    Timer2.setEnabled(false);
+    Delay_Timer.setEnabled(false);
+    for (Control* c : {&Run_A, &Run_A_Num, &Run_B, &Run_B_Num}) c->setCaption("");
+    bothRed(false);
+    Run_Switch.setCaption("Run");
+    Run_Autotake.setCaption("Auto Take");
+    setProgramming(true);
+  }
+}
+
+void Playdesk::RecomputeFunctionLevels() {
+  DeskState& s = desk().state;
+  ComputeFunctionLevels(s, s.PlayButtonState, s.PlayFaderLevel, s.FunctionLevels);
+}
+
+void Playdesk::RecomputeScreenFunctionLevels() {
+  DeskState& s = desk().state;
+  if (!validScreen(s.LiveScreen)) return;
+  const ScreenRecord& r = s.Screens[s.LiveScreen];
+  ComputeFunctionLevels(s, r.ButtonSel, r.FaderSel, s.ScreenFunctionLevels);
+}
+
+// ------------------------------------------------------- screen programming
+
+void Playdesk::ShowScreen() {
+  if (!validScreen(CurrentScreen)) return;
+  const ScreenRecord& r = desk().state.Screens[CurrentScreen];
+  Screen_num.setCaption(std::to_string(CurrentScreen));
+  screen_txt.setText(r.Name);
+  Cue_Colour.setBackColor(r.Colour.empty() ? -1 : static_cast<int32_t>(Val(r.Colour)));
+  Auto_next.setValue(r.Auto ? 1 : 0);
+  Screen_instant_box.setValue(r.Instant ? 1 : 0);
+  loadingFader_ = true;
+  Screen_Fade_Time.setValueD(r.Time);
+  loadingFader_ = false;
+}
+
+void Playdesk::Screen_Num_sel_Change() {
+  const int v = Screen_Num_sel.Value();
+  if (!validScreen(v)) return;
+  CurrentScreen = static_cast<int16_t>(v);
+  ShowScreen();
+}
+
+void Playdesk::Screen_Prog_Click() {
+  DeskState& s = desk().state;
+  const int n = CurrentScreen;
+  if (s.RunMode || !validScreen(n)) return;
+  ScreenRecord& r = s.Screens[n];
+  for (int k = 0; k < kDeskChannels; ++k) r.Preset[k] = s.DeskLevels[k];
+  r.ButtonSel = s.PlayButtonState;
+  r.FaderSel = s.PlayFaderLevel;
+  r.PresetLevel = static_cast<int16_t>(255 - Preset.Value());
+  r.Auto = Auto_next.Value() ? -1 : 0;
+  r.Time = std::max<int16_t>(0, Nearest(Screen_Fade_Time.ValueD()));
+  r.Name = screen_txt.Text();
+  r.Instant = Screen_instant_box.Value() ? -1 : 0;
+  if (n >= s.ScreenCount) s.ScreenCount = static_cast<int16_t>(n + 1);
+  s.ProjectChanged = -1;
+  setStatus(" Cue " + Num(n) + " Recorded");
+  CurrentScreen = static_cast<int16_t>(std::min(n + 1, kScreens - 1));
+  Screen_Num_sel.setValue(CurrentScreen);
+  ShowScreen();
+}
+
+void Playdesk::Screen_Recall_Click() {
+  if (desk().state.RunMode) return;
+  RecallScreen(CurrentScreen);
+}
+
+void Playdesk::RecallScreen(int n) {
+  DeskState& s = desk().state;
+  if (!validScreen(n)) return;
+  CurrentScreen = static_cast<int16_t>(n);
+  Screen_Num_sel.setValue(n);
+  const ScreenRecord& r = s.Screens[n];
+  screen_txt.setText(r.Name);
+  for (int k = 0; k < kDeskChannels; ++k) s.DeskLevels[k] = r.Preset[k];
+  desk().hoofdblad().RefreshDesk();
+  s.PlayFaderLevel = r.FaderSel;
+  for (int b = 0; b <= kPlayButtons; ++b) {
+    const bool comesOn = s.PlayButtonState[b] == 0 && r.ButtonSel[b] != 0;
+    s.PlayButtonState[b] = r.ButtonSel[b];
+    if (comesOn && b < kPlayButtons && s.ButtonFunctions[b].Function == kFnSequence)
+      StartSequence(s.ButtonFunctions[b].Value);
+  }
+  Preset.setValue(255 - std::clamp<int>(r.PresetLevel, 0, 255));
+  RedrawPlaydesk();
+  RecomputeFunctionLevels();
+  setStatus(" Screen " + Num(n) + " Recalled");
+}
+
+void Playdesk::CopyCue(int n) {
+  DeskState& s = desk().state;
+  if (!validScreen(n)) return;
+  ScreenClipboard = s.Screens[n];
+  s.ProjectChanged = -1;
+  setStatus(" Cue " + Num(n) + " Copied");
+}
+
+void Playdesk::PasteCue(int n) {
+  DeskState& s = desk().state;
+  if (!validScreen(n)) return;
+  s.Screens[n] = ScreenClipboard;
+  if (n > s.ScreenCount) s.ScreenCount = static_cast<int16_t>(n);
+  s.ProjectChanged = -1;
+  setStatus(" Cue " + Num(n) + " Pasted");
+  RedrawPlaydesk();
+}
+
+void Playdesk::InsertCue(int n) {
+  DeskState& s = desk().state;
+  if (!validScreen(n)) return;
+  if (n >= s.ScreenCount) {
+    setStatus(" Cue " + Num(n) + " Not Inserted");
+  } else if (s.ScreenCount >= kScreens - 1) {
+    // The last screen would be pushed out of the store.
+    setStatus(" Cue Store Full, Cue " + Num(n) + " Not Inserted");
+  } else {
+    for (int k = s.ScreenCount; k >= n; --k) s.Screens[k + 1] = s.Screens[k];
+    ClearScreen(s, n);
+    ++s.ScreenCount;
+    s.ProjectChanged = -1;
+    setStatus(" Cue " + Num(n) + " Inserted");
+  }
+  RedrawPlaydesk();
+}
+
+void Playdesk::DeleteCue(int n) {
+  DeskState& s = desk().state;
+  if (!validScreen(n)) return;
+  if (n >= s.ScreenCount || s.ScreenCount < 2) {
+    setStatus(" Cue " + Num(n) + " Not Deleted");
+  } else {
+    const int last = std::min<int>(s.ScreenCount, kScreens - 1);
+    for (int k = n + 1; k <= last; ++k) s.Screens[k - 1] = s.Screens[k];
+    ClearScreen(s, last);
+    --s.ScreenCount;
+    s.ProjectChanged = -1;
+    setStatus(" Cue " + Num(n) + " Deleted");
+  }
+  RedrawPlaydesk();
+}
+
+void Playdesk::Cue_Clear_Click() {
+  if (!validScreen(CurrentScreen)) return;
+  ClearScreen(desk().state, CurrentScreen);
+  setStatus(" Cue " + Num(CurrentScreen) + " Cleared");
+  RedrawPlaydesk();
+}
+
+void Playdesk::Cue_Colour_Click() {
+  DeskState& s = desk().state;
+  if (!validScreen(CurrentScreen)) return;
+  ScreenRecord& r = s.Screens[CurrentScreen];
+  const int32_t initial = r.Colour.empty() ? 0 : static_cast<int32_t>(Val(r.Colour));
+  // A cancelled chooser reports the colour it started from.
+  const int32_t c = desk().dialogs().ChooseColour(" Choose a Colour", initial).value_or(initial);
+  r.Colour = std::to_string(c);
+  s.ProjectChanged = -1;
+  Cue_Colour.setBackColor(c);
+}
+
+// ------------------------------------------------------ pages, buttons, faders
+
+void Playdesk::ChangePage(int delta) {
+  DeskState& s = desk().state;
+  s.CurrentPage = static_cast<int16_t>(std::clamp(s.CurrentPage + delta, 0, kPages - 1));
+  RedrawPlaydesk();
+}
+
+void Playdesk::ButtonPress(int slot) {
+  DeskState& s = desk().state;
+  if (slot < 0 || slot >= kButtonsPerPage) return;
+  const int b = std::clamp<int>(s.CurrentPage, 0, kPages - 1) * kButtonsPerPage + slot;
+  ButtonFunctionRec& r = s.ButtonFunctions[b];
+  int16_t& on = s.PlayButtonState[b];
+  const bool latch = r.Latch != 0;
+  switch (r.Function) {
+    case kFnSubmix:
+    case kFnPreset:
+      on = latch ? (on ? 0 : -1) : -1;
+      break;
+    case kFnSequence:
+      if (!latch) {
+        StartSequence(r.Value);
+        on = -1;
+      } else if (on) {
+        StopSequence(r.Value);
+        on = 0;
+      } else {
+        StartSequence(r.Value);
+        on = -1;
+      }
+      break;
+    case kFnColour:
+      if (!on) {
+        if (r.Preset == 0) {
+          const int32_t initial = RGB(std::clamp<int>(r.Data1, 0, 255), std::clamp<int>(r.Data2, 0, 255),
+                                      std::clamp<int>(r.Data3, 0, 255));
+          const int32_t c = desk().dialogs().ChooseColour(" Choose a Colour", initial).value_or(initial);
+          const Rgb parts = SplitColour(std::to_string(c));
+          r.Data1 = static_cast<int16_t>(parts.red);
+          r.Data2 = static_cast<int16_t>(parts.green);
+          r.Data3 = static_cast<int16_t>(parts.blue);
+        }
+        on = -1;
+      } else {
+        on = 0;
+      }
+      break;
+    case kFnCue:
+      if (validScreen(r.Value)) {
+        if (s.RunMode) {
+          Take(r.Value);
+        } else {
+          RecallScreen(r.Value);
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  drawButton(slot);
+  RecomputeFunctionLevels();
+}
+
+void Playdesk::ButtonRelease(int slot) {
+  DeskState& s = desk().state;
+  if (slot < 0 || slot >= kButtonsPerPage) return;
+  const int b = std::clamp<int>(s.CurrentPage, 0, kPages - 1) * kButtonsPerPage + slot;
+  const ButtonFunctionRec& r = s.ButtonFunctions[b];
+  if (r.Latch == 0) {
+    if (r.Function == kFnSubmix || r.Function == kFnPreset || r.Function == kFnColour) {
+      s.PlayButtonState[b] = 0;
+    } else if (r.Function == kFnSequence) {
+      s.PlayButtonState[b] = 0;
+      StopSequence(r.Value);
+    }
+  }
+  drawButton(slot);
+  RecomputeFunctionLevels();
+}
+
+void Playdesk::Slider1_Change(int slot) {
+  DeskState& s = desk().state;
+  if (slot < 0 || slot >= kFadersPerPage) return;
+  const int f = std::clamp<int>(s.CurrentPage, 0, kPages - 1) * kFadersPerPage + slot;
+  const int level = 255 - std::clamp(Slider1[slot].Value(), 0, 255);
+  s.PlayFaderLevel[f] = static_cast<int16_t>(level);
+  Text6[slot].setCaption(Num(level));
+  if (s.FaderFunctions[f].Function == kFnSequence) SequenceFader(f, level);
+  RecomputeFunctionLevels();
+}
+
+void Playdesk::SequenceFader(int f, int level) {
+  DeskState& s = desk().state;
+  if (f < 0 || f >= kPlayFaders) return;
+  const FaderFunctionRec& r = s.FaderFunctions[f];
+  const int i = r.Value;
+  if (!runner_.valid(i)) return;
+  if (level < 3) {
+    StopSequence(i);
+    return;
+  }
+  const int speed = r.Data1 == 1 ? SpeedFromLevel(level) : 100;
+  if (!runner_.running(i)) {
+    StartSequence(i, speed);
+  } else if (r.Data1 == 1) {
+    runner_.state(i).speed = speed;  // applies from the next step
+  }
+}
+
+void Playdesk::SequenceButton(int b, int level) {
+  DeskState& s = desk().state;
+  if (b < 0 || b >= kPlayButtons) return;
+  const ButtonFunctionRec& r = s.ButtonFunctions[b];
+  if (r.Function != kFnSequence) return;
+  if (level > 0) {
+    StartSequence(r.Value);
+  } else {
+    StopSequence(r.Value);
+  }
+}
+
+void Playdesk::Submix_Clear_Click() {
+  DeskState& s = desk().state;
+  s.PlayFaderLevel.fill(0);
+  for (int f = 0; f < kPlayFaders; ++f)
+    if (s.FaderFunctions[f].Function == kFnSequence) StopSequence(s.FaderFunctions[f].Value);
+  RedrawPlaydesk();
+  RecomputeFunctionLevels();
+  setStatus(" Submixes Cleared ");
+}
+
+void Playdesk::Clear_All_Click() {
+  DeskState& s = desk().state;
+  s.PlayFaderLevel.fill(0);
+  s.PlayButtonState.fill(0);
+  for (int i = 0; i < kRunnerSequences; ++i) StopSequence(i);
+  for (int k = 0; k < kDeskChannels; ++k) s.DeskLevels[k] = 0;
+  desk().hoofdblad().RefreshDesk();
+  RedrawPlaydesk();
+  RecomputeFunctionLevels();
+  setStatus(" Desk Cleared ");
+}
+
+// ------------------------------------------------------------ sequence runner
+
+void Playdesk::StartSequence(int i, int speedPercent) {
+  const int period = runner_.Start(desk().state, i, speedPercent);
+  if (period <= 0) return;
+  Timer1[i].setInterval(period);
+  Timer1[i].setEnabled(true);
+}
+
+void Playdesk::StopSequence(int i) {
+  if (!runner_.valid(i)) return;
+  runner_.Stop(i);
+  Timer1[i].setEnabled(false);
+}
+
+void Playdesk::StartScreenSequences(int n) {
+  const DeskState& s = desk().state;
+  if (!validScreen(n)) return;
+  const ScreenRecord& r = s.Screens[n];
+  // A sequence that already runs keeps its place rather than jumping back.
+  for (int b = 0; b < kPlayButtons; ++b) {
+    const ButtonFunctionRec& f = s.ButtonFunctions[b];
+    if (r.ButtonSel[b] != 0 && f.Function == kFnSequence && !runner_.running(f.Value)) StartSequence(f.Value);
+  }
+  for (int k = 0; k < kPlayFaders; ++k) {
+    const FaderFunctionRec& f = s.FaderFunctions[k];
+    if (r.FaderSel[k] > 10 && f.Function == kFnSequence && !runner_.running(f.Value))
+      StartSequence(f.Value, f.Data1 == 1 ? SpeedFromLevel(r.FaderSel[k]) : 100);
+  }
+}
+
+std::array<SequenceWeights, kRunnerStates> Playdesk::SequenceLevels() const {
+  const DeskState& s = desk().state;
+  std::array<SequenceWeights, kRunnerStates> w{};
+  auto add = [&](const std::array<int16_t, 81>& buttons, const std::array<int16_t, 61>& faders, bool target) {
+    for (int b = 0; b < kPlayButtons; ++b) {
+      const ButtonFunctionRec& f = s.ButtonFunctions[b];
+      if (buttons[b] == 0 || f.Function != kFnSequence || f.Value < 0 || f.Value >= kRunnerStates) continue;
+      int16_t& slot = target ? w[f.Value].target : w[f.Value].live;
+      slot = std::max<int16_t>(slot, std::clamp<int16_t>(f.Level, 0, 255));
+    }
+    for (int k = 0; k < kPlayFaders; ++k) {
+      const FaderFunctionRec& f = faders[k] >= 3 ? s.FaderFunctions[k] : s.FaderFunctions[kPlayFaders];
+      if (faders[k] < 3 || f.Function != kFnSequence || f.Value < 0 || f.Value >= kRunnerStates) continue;
+      // A level fader sets the level; a step-time fader plays at its stored level.
+      const int16_t level = std::clamp<int16_t>(f.Data1 == 1 ? f.Level : faders[k], 0, 255);
+      int16_t& slot = target ? w[f.Value].target : w[f.Value].live;
+      slot = std::max(slot, level);
+    }
+  };
+  add(s.PlayButtonState, s.PlayFaderLevel, false);
+  if (validScreen(s.LiveScreen)) add(s.Screens[s.LiveScreen].ButtonSel, s.Screens[s.LiveScreen].FaderSel, true);
+  return w;
+}
+
+void Playdesk::Timer3_Timer() {
+  DeskState& s = desk().state;
+  const bool fading = s.RunMode && (s.AutotakeRunning || s.CrossfadeRunning);
+  runner_.BuildLevels(s, SequenceLevels(), fading, s.CrossfadePos);
+}
+
+// ------------------------------------------------------------------ run mode
+
+void Playdesk::setSide(bool aSide, int screen) {
+  const DeskState& s = desk().state;
+  const std::string name = validScreen(screen) ? s.Screens[screen].Name : "";
+  (aSide ? Run_A : Run_B).setCaption(name);
+  (aSide ? Run_A_Num : Run_B_Num).setCaption(std::to_string(screen));
+}
+
+void Playdesk::bothRed(bool red) {
+  for (Control* c : {&Run_A, &Run_A_Num, &Run_B, &Run_B_Num}) c->setBackColor(red ? kRed : -1);
+}
+
+void Playdesk::setProgramming(bool enabled) {
+  Screen_Prog.setEnabled(enabled);
+  Screen_Recall.setEnabled(enabled);
+  Screen_Num_sel.setEnabled(enabled);
+}
+
+void Playdesk::refreshInstantPanel() {
+  instant_screen& panel = desk().instantScreen();
+  if (panel.Loaded() && panel.Visible()) panel.Refresh();
+}
+
+void Playdesk::Run_Switch_Click() {
+  DeskState& s = desk().state;
+  if (!s.RunMode) {
+    s.LiveScreen = 1;
+    SourceScreen = 1;
+    runner_.Clear();
+    for (int i = 0; i < kRunnerSequences; ++i) Timer1[i].setEnabled(false);
+    Run_Crossfade.setValue(255);
+    LastCrossfadeValue = 255;
+    FadeDown = 0;
+    Run_Switch.setCaption("STOP");
+    setSide(true, 1);
+    setSide(false, 2);
+    Run_Fade_Time.setCaption(std::to_string(s.Screens[1].Time) + " s");
+    s.RunMode = -1;
+    setProgramming(false);
+    StartScreenSequences(1);
+    CompleteTake();
+    refreshInstantPanel();
+    // CompleteTake may already have started a follow-on; its status stays.
+    if (!s.AutotakeRunning && !Delay_Timer.Enabled()) setStatus(" Run Mode Selected");
+    desk().hoofdblad().Status.setText(" Run Mode Selected");
+    return;
+  }
+  if (!desk().dialogs().Ask("Do You wish to Exit Run Mode ", " Run Mode")) return;
+  s.RunMode = 0;
+  s.AutotakeRunning = 0;
+  s.CrossfadeRunning = 0;
+  Timer2.setEnabled(false);
+  Delay_Timer.setEnabled(false);
+  for (Control* c : {&Run_A, &Run_A_Num, &Run_B, &Run_B_Num}) c->setCaption("");
+  bothRed(false);
+  Run_Switch.setCaption("Run");
+  setProgramming(true);
+  refreshInstantPanel();
+  Run_Autotake.setCaption("Auto Take");
+  setStatus(" Run Mode Stopped");
+  desk().hoofdblad().Status.setText(" Run Mode Stoped");
+}
+
+void Playdesk::fadeTiming(bool fresh) {
+  DeskState& s = desk().state;
+  const int time = validScreen(s.LiveScreen) ? std::max<int>(0, s.Screens[s.LiveScreen].Time) : 0;
+  const double u = time * 1000.0 / 255.0;
+  const int t = std::max(1, desk().hoofdblad().Timer1.Interval());
+  int period;
+  int ticks;
+  const int remaining = std::max(1, 255 - s.CrossfadePos);
+  if (u > t) {
+    period = Nearest32(u);
+    ticks = fresh ? 255 : remaining;
+  } else {
+    period = t;
+    // A fast take: the remaining share of the time at one step per tick.
+    const double ms = fresh ? time * 1000.0 : time * 1000.0 * remaining / 255.0;
+    ticks = Nearest32(ms / (t + 1));
+  }
+  if (ticks < 1) {
+    // No time at all (Time 0): the whole way in one tick, never a division by 0.
+    ticks = 1;
+  }
+  FadeTicks = static_cast<int16_t>(std::min(ticks, 32767));
+  // A fast resume spreads what is left over its ticks; otherwise the step
+  // is a 255th of the way per planned tick.
+  const int step = (!fresh && u <= t) ? Nearest32(static_cast<double>(remaining) / FadeTicks)
+                                      : Nearest32(255.0 / FadeTicks);
+  FadeStep = static_cast<int16_t>(std::max(1, step));
+  Timer2.setInterval(std::max(1, period));
+  Timer2.setEnabled(true);
+}
+
+void Playdesk::Take(int target) {
+  DeskState& s = desk().state;
+  if (!s.RunMode) return;
+  if (s.AutotakeRunning) {
+    setStatus(" Autotake Stopped ");
+    s.CrossfadeRunning = -1;
+    s.AutotakeRunning = 0;
+    Timer2.setEnabled(false);
+    bothRed(true);
+    Run_Autotake.setCaption("Auto Take");
+    return;
+  }
+  if (s.CrossfadeRunning && s.CrossfadePos > 30 && s.CrossfadePos < 230) {
+    s.AutotakeRunning = -1;
+    s.CrossfadeRunning = 0;
+    bothRed(true);
+    Run_Autotake.setCaption("Pause");
+    setStatus(" Autotake Running ");
+    fadeTiming(false);
+    RecomputeScreenFunctionLevels();
+    return;
+  }
+  SourceScreen = s.LiveScreen;
+  if (validScreen(target) && target <= s.ScreenCount) s.LiveScreen = static_cast<int16_t>(target);
+  s.CrossfadePos = 0;
+  LastCrossfadeValue = static_cast<int16_t>(Run_Crossfade.Value());
+  s.AutotakeRunning = -1;
+  s.CrossfadeRunning = 0;
+  Delay_Timer.setEnabled(false);
+  setStatus(" Autotake Running " + Num(SourceScreen) + " To " + Num(s.LiveScreen));
+  bothRed(true);
+  Run_Autotake.setCaption("Pause");
+  StartScreenSequences(s.LiveScreen);
+  FadeDown = FadeDown ? 0 : -1;
+  setSide(FadeDown != 0, SourceScreen);
+  setSide(FadeDown == 0, s.LiveScreen);
+  fadeTiming(true);
+  RecomputeScreenFunctionLevels();
+}
+
+void Playdesk::Timer2_Timer() {
+  DeskState& s = desk().state;
+  if (s.AutotakeRunning) s.CrossfadePos = static_cast<int16_t>(std::min(s.CrossfadePos + FadeStep, 510));
+  const int pos = std::clamp<int>(s.CrossfadePos, 0, 255);
+  Run_Crossfade.setValue(FadeDown ? 255 - pos : pos);
+  if (s.CrossfadePos >= 252) CompleteTake();
+}
+
+void Playdesk::Run_Crossfade_Change() {
+  DeskState& s = desk().state;
+  if (!s.RunMode || s.AutotakeRunning) return;
+  const int x = Run_Crossfade.Value();
+  if (std::abs(x - LastCrossfadeValue) < 1) return;
+  if (!s.CrossfadeRunning) {
+    FadeDown = x < LastCrossfadeValue ? -1 : 0;
+    // A take starts as the fader passes a threshold leaving its end; moving
+    // on past the end of a completed take starts nothing more.
+    const bool down = FadeDown && x < 220 && LastCrossfadeValue >= 220;
+    const bool up = !FadeDown && x >= 36 && LastCrossfadeValue < 36;
+    if (down || up) {
+      s.CrossfadeRunning = -1;
+      SourceScreen = s.LiveScreen;
+      if (down) {
+        if (UpcomingScreen <= s.ScreenCount && validScreen(UpcomingScreen)) s.LiveScreen = UpcomingScreen;
+      } else {
+        if (validScreen(UpcomingScreen)) s.LiveScreen = UpcomingScreen;
+        const int next = s.Screens[s.LiveScreen].Next;
+        if (validScreen(next)) {
+          Run_screen_sel.setValue(next);
+          Run_screen_sel_Change();
+        }
+      }
+      bothRed(true);
+      setSide(FadeDown != 0, SourceScreen);
+      setSide(FadeDown == 0, s.LiveScreen);
+      StartScreenSequences(s.LiveScreen);
+      RecomputeScreenFunctionLevels();
+    }
+  }
+  if (s.CrossfadeRunning) {
+    s.CrossfadePos = static_cast<int16_t>(FadeDown ? 255 - x : x);
+    if (s.CrossfadePos > 240) CompleteTake();
+  }
+  LastCrossfadeValue = static_cast<int16_t>(x);
+}
+
+void Playdesk::Run_screen_sel_Change() {
+  DeskState& s = desk().state;
+  const int v = Run_screen_sel.Value();
+  if (v < 1 || v > 198) return;
+  UpcomingScreen = static_cast<int16_t>(v);
+  Run_nxtscreen.setCaption(std::to_string(v) + " " + s.Screens[v].Name);
+  Run_Fade_Time.setCaption(std::to_string(s.Screens[v].Time) + " s");
+  if (!s.AutotakeRunning && !s.CrossfadeRunning) setSide(FadeDown != 0, v);
+}
+
+void Playdesk::loadScreenIntoDesk(int n) {
+  DeskState& s = desk().state;
+  const ScreenRecord& r = s.Screens[n];
+  for (int k = 0; k < kDeskChannels; ++k) s.DeskLevels[k] = r.Preset[k];
+  s.PlayButtonState = r.ButtonSel;
+  s.PlayFaderLevel = r.FaderSel;
+  desk().hoofdblad().RefreshDesk();
+  StartScreenSequences(n);
+  Preset.setValue(255 - std::clamp<int>(r.PresetLevel, 0, 255));
+  loadingFader_ = true;
+  Screen_Fade_Time.setValueD(r.Time);
+  loadingFader_ = false;
+  screen_txt.setText(r.Name);
+  RedrawPlaydesk();
+  RecomputeFunctionLevels();
+}
+
+void Playdesk::CompleteTake() {
+  DeskState& s = desk().state;
+  s.AutotakeRunning = 0;
+  s.CrossfadeRunning = 0;
+  Timer2.setEnabled(false);
+  s.CrossfadePos = 255;
+  if (!validScreen(s.LiveScreen)) s.LiveScreen = 0;
+  const ScreenRecord& live = s.Screens[s.LiveScreen];
+  // The follow-on screen: a Next outside the store is refused, never followed.
+  const int next = live.Next;
+  bool followOn = false;
+  if (validScreen(next)) {
+    Run_screen_sel.setValue(next);
+    Run_screen_sel_Change();
+    followOn = UpcomingScreen == next && next <= s.ScreenCount;
+    Run_Fade_Time.setCaption(std::to_string(s.Screens[next].Time) + " s");
+  }
+  CurrentScreen = s.LiveScreen;
+  Screen_Num_sel.setValue(s.LiveScreen);
+  Run_Autotake.setCaption("Auto Take");
+  setStatus(" Autotake Complete ");
+  bothRed(false);
+  setSide(FadeDown == 0, s.LiveScreen);
+  setSide(FadeDown != 0, UpcomingScreen);
+  loadScreenIntoDesk(s.LiveScreen);
+  if (live.Auto) {
+    if (!followOn) {
+      setStatus(" Next Cue " + Num(next) + " Refused");
+    } else if (live.Delay < 1) {
+      Take(UpcomingScreen);
+    } else {
+      DelayCounter = live.Delay;
+      Delay_Timer.setEnabled(true);
+      setStatus(" Delay Counter " + Num(DelayCounter));
+    }
+  }
+}
+
+void Playdesk::Delay_Timer_Timer() {
+  DeskState& s = desk().state;
+  --DelayCounter;
+  setStatus(" Delay Counter " + Num(DelayCounter));
+  if (DelayCounter < 1) {
+    Delay_Timer.setEnabled(false);
+    if (s.RunMode && !s.AutotakeRunning) Take(UpcomingScreen);
+  }
+}
 
 }  // namespace lumora

@@ -1,0 +1,119 @@
+// The play desk's windows under the offscreen platform: they draw the model
+// and hand the user's presses and moves to it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+
+#include "app/console.h"
+#include "app/desk.h"
+#include "core/fader_function_form.h"
+#include "gui/gui_host.h"
+#include "gui/view.h"
+#include "playback/instant_screen.h"
+#include "playback/namedit.h"
+#include "playback/playdesk.h"
+
+namespace lumora::gui {
+namespace {
+
+int argc = 1;
+char arg0[] = "lumora_gui_tests";
+char* argv[] = {arg0, nullptr};
+
+class PlayViews : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!QApplication::instance()) new QApplication(argc, argv);
+  }
+  PlayViews() {
+    DeskOptions o;
+    o.manualClock = true;
+    o.headless = false;
+    desk = std::make_unique<Desk>(o, dialogs);
+    host = std::make_unique<GuiHost>(*desk);
+    desk->Start();
+    host->syncAll();
+  }
+  QPushButton* buttonWithText(FormView* v, const QString& text) {
+    for (auto* b : v->findChildren<QPushButton*>())
+      if (b->text() == text) return b;
+    return nullptr;
+  }
+  ConsoleDialogs dialogs;
+  std::unique_ptr<Desk> desk;
+  std::unique_ptr<GuiHost> host;
+};
+
+void Press(QWidget* w, QEvent::Type t) {
+  const QPointF p(5, 5);
+  QMouseEvent e(t, p, w->mapToGlobal(p), Qt::LeftButton, t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+
+TEST_F(PlayViews, PlayButtonsShowTheirFunctionAndPressTheModel) {
+  FormView* v = host->view(desk->playdesk());
+  ASSERT_TRUE(v);
+  EXPECT_TRUE(v->isVisible());
+  QPushButton* seq3 = buttonWithText(v, "Seq  3");
+  ASSERT_TRUE(seq3);
+  Press(seq3, QEvent::MouseButtonPress);
+  Press(seq3, QEvent::MouseButtonRelease);
+  EXPECT_EQ(desk->state.PlayButtonState[3], -1);  // latching: on after one press
+  EXPECT_TRUE(desk->playdesk().runner().running(3));
+  host->syncAll();
+  EXPECT_NE(seq3->styleSheet().indexOf("#ff0000"), -1);
+}
+
+TEST_F(PlayViews, FaderMovesFeedTheFunctionLevels) {
+  desk->state.Submixes[0].Channel[0] = 1;
+  desk->state.Submixes[0].Level[0] = 255;
+  FormView* v = host->view(desk->playdesk());
+  ASSERT_TRUE(v);
+  auto sliders = v->findChildren<QSlider*>();
+  ASSERT_GE(sliders.size(), 15);  // 12 faders, the masters and the crossfader
+  sliders[0]->setValue(0);
+  EXPECT_EQ(desk->state.PlayFaderLevel[0], 255);
+  EXPECT_EQ(desk->state.FunctionLevels[0], 255);
+}
+
+TEST_F(PlayViews, FunctionEditorShowsTheFieldsOfTheChosenFunction) {
+  desk->faderFunctionForm().OpenOn(20);
+  host->syncAll();
+  FormView* v = host->view(desk->faderFunctionForm());
+  ASSERT_TRUE(v);
+  QComboBox* fun = v->findChildren<QComboBox*>().value(0);
+  ASSERT_TRUE(fun);
+  EXPECT_EQ(fun->count(), 5);
+  EXPECT_EQ(fun->currentText(), "Off");
+  int shownEdits = 0;
+  for (auto* e : v->findChildren<QLineEdit*>()) shownEdits += e->isVisibleTo(v) ? 1 : 0;
+  fun->setCurrentIndex(1);
+  emit fun->activated(1);
+  host->syncAll();
+  int nowShown = 0;
+  for (auto* e : v->findChildren<QLineEdit*>()) nowShown += e->isVisibleTo(v) ? 1 : 0;
+  EXPECT_GT(nowShown, shownEdits);  // the three channel boxes appear
+}
+
+TEST_F(PlayViews, ScreenEditorAndInstantPanelOpen) {
+  desk->state.Screens[1].Instant = -1;
+  desk->state.Screens[1].Name = "Go";
+  desk->playdesk().nameedit.Click();
+  desk->playdesk().Instant_Panel.Click();
+  host->syncAll();
+  FormView* ed = host->view(desk->nameEditor());
+  ASSERT_TRUE(ed);
+  EXPECT_TRUE(ed->isVisible());
+  FormView* panel = host->view(desk->instantScreen());
+  ASSERT_TRUE(panel);
+  EXPECT_TRUE(buttonWithText(panel, "Go"));
+}
+
+}  // namespace
+}  // namespace lumora::gui
