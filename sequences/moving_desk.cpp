@@ -63,7 +63,7 @@ void Chases::RedrawMovingDesk() {
   const ChaseRecord& r = chase();
   const auto st = static_cast<std::size_t>(step());
   loading_ = true;
-  Fixture_Sel.setListIndex(sel < 20 ? static_cast<int>(sel) : -1);
+  RefillFixtureList();  // names may have changed in the properties window or a file
   for (int f = 0; f < 4; ++f) {
     const auto fi = static_cast<std::size_t>(f);
     Function_txt[f].setCaption(s.FixtureFunctionName[sel][fi]);
