@@ -401,7 +401,7 @@ void Chases::Chase_Minus_Click() {
 void Chases::Steps_Add_Click() {
   ChaseRecord& r = chase();
   if (r.Steps >= 32) return;
-  ++r.Steps;
+  r.Steps = static_cast<int16_t>(std::max<int>(r.Steps, 0) + 1);  // a damaged count restarts at 1
   if (Global_fade_sw.Value()) {
     // The new step takes the all-channels function.
     for (int c = 0; c < kChaseUsedChannels; ++c) r.Fade[static_cast<std::size_t>(r.Steps)][static_cast<std::size_t>(c)] = fnAll_;
@@ -453,8 +453,10 @@ void Chases::Remove_Step_Click() {
   if (eng_.running) return;
   ChaseRecord& r = chase();
   if (r.Steps <= 1) return;
-  for (int s = std::max<int>(eng_.currentStep, 1); s <= r.Steps - 1; ++s) CopyRow(r, s + 1, s);
-  --r.Steps;
+  // A step count from a damaged file never moves rows past the table.
+  const int last = std::min<int>(r.Steps, kChaseSteps - 1);
+  for (int s = std::max<int>(eng_.currentStep, 1); s <= last - 1; ++s) CopyRow(r, s + 1, s);
+  r.Steps = static_cast<int16_t>(last - 1);
   desk().state.ProjectChanged = -1;
   showSteps();
   RedrawStep();

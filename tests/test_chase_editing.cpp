@@ -417,3 +417,41 @@ TEST_F(ChaseEdit, DeskResetDefaultsAndStartDefaults) {
 
 }  // namespace
 }  // namespace lumora
+
+namespace lumora {
+namespace {
+
+// Step counts and channel numbers outside their bounds can only come from a
+// damaged project file; every operation must stay inside the tables.
+TEST_F(ChaseEdit, DamagedStepCountsAndChannelsNeverLeaveTheTables) {
+  for (int16_t steps : {int16_t{100}, int16_t{0}, int16_t{-3}}) {
+    R().Steps = steps;
+    R().Channels[0] = 200;
+    R().Channels[1] = -7;
+    R().Loop = 1;
+    cmd("set Chases.Chase_Sel 0");
+    for (const char* op : {"Chase_Minus", "Chase_Plus", "Insert", "Remove_Step", "Steps_Add", "Steps_subtract",
+                           "Command_Copy", "Command_Paste", "Shift_Neg", "Ch_Function(0)", "Ch_Function_All",
+                           "Chase_Go_Button"}) {
+      click(op);
+    }
+    cmd("set Chases.Global_fade_sw 1");
+    click("Ch_Function(2)");
+    cmd("set Chases.LogSlider3 3");
+    for (int n = 0; n < 40; ++n) {
+      cmd("fire Chases.Timer1");
+      cmd("fire Chases.Timer2");
+    }
+    for (int i = 0; i < 64; ++i) {
+      EXPECT_GE(S().ChaseLevels[i], 0);
+      EXPECT_LE(S().ChaseLevels[i], 255);
+    }
+    if (C().engine().running) click("Chase_Go_Button");
+    EXPECT_GE(R().Steps, 0) << steps;
+    EXPECT_LE(R().Steps, 100) << steps;
+    cmd("set Chases.Global_fade_sw 0");
+  }
+}
+
+}  // namespace
+}  // namespace lumora
