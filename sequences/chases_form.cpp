@@ -298,7 +298,12 @@ void Chases::Chase_Sel_Click() {
   }
   DeskState& s = desk().state;
   s.SelectedFixture = static_cast<int16_t>(std::clamp<int>(r.Fixture, 0, kFixtureTypes - 1));
-  for (int c = 0; c < kChaseUsedChannels; ++c) Text1[c].setText(std::to_string(r.Channels[static_cast<std::size_t>(c)] + 1));
+  for (int c = 0; c < kChaseUsedChannels; ++c) {
+    const int chan = r.Channels[static_cast<std::size_t>(c)];
+    Text1[c].setText(std::to_string(chan + 1));
+    const std::string desc = chan >= 0 && chan < 64 ? s.ChannelInfo[static_cast<std::size_t>(chan)].Desc : "";
+    Text1[c].setToolTipText(" Desk Channel " + std::to_string(chan + 1) + (desc.empty() ? "" : " " + desc));
+  }
   loading_ = false;
   RedrawStep();
 }
