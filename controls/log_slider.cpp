@@ -21,7 +21,7 @@ double VRLogSlider::yOf(double v) const {
   if (v > max_) v = max_;
   const double bottom = top_ + height_;
   double frac;
-  if (log_) {
+  if (log_ && min_ > 0 && max_ > 0) {
     const double span = L(max_) - L(min_);
     frac = span != 0 && std::isfinite(span) ? (L(v) - L(min_)) / span : 0.0;
   } else {
@@ -54,8 +54,11 @@ void VRLogSlider::MouseAt(double y) {
   const double bottom = top_ + height_;
   const double yy = thumbY_;
   double v;
+  // A log axis with a bound at or below 0 has no scale; the mouse then maps
+  // linearly rather than storing a value that is not a number.
+  const bool logOk = log_ && min_ > 0 && max_ > 0;
   if (height_ <= 0) v = min_;
-  else if (log_) v = std::pow(10.0, L(min_) + (L(max_) - L(min_)) * (bottom - yy) / height_);
+  else if (logOk) v = std::pow(10.0, L(min_) + (L(max_) - L(min_)) * (bottom - yy) / height_);
   else v = min_ + (max_ - min_) * (bottom - yy) / height_;
   value_ = v;
   touched();

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "controls/bar_indicator.h"
 #include "controls/log_slider.h"
@@ -97,6 +99,89 @@ TEST_F(Controls, BarPropertiesThroughTheConsoleAddressing) {
   EXPECT_EQ(get("Realout.ProgBar1(0).Vertical"), "false");
   EXPECT_EQ(cmd("set Realout.ProgBar1(0).Vertical true"), "ok");
   EXPECT_EQ(get("Realout.ProgBar1(0).Vertical"), "true");
+}
+
+TEST_F(Controls, LogSliderLinearAxisMapsBothWays) {
+  Host h(*desk);
+  h.slider.setLogAxis(false);
+  h.slider.setMinValue(0);
+  h.slider.setMaxValue(200);
+  h.slider.setAxis(20, 100);
+  h.slider.setValueD(50);
+  EXPECT_DOUBLE_EQ(h.slider.thumbY(), 95);  // a quarter up from the bottom (120)
+  h.slider.MouseAt(70);
+  EXPECT_DOUBLE_EQ(h.slider.ValueD(), 100);
+  EXPECT_DOUBLE_EQ(h.slider.yOf(100), 70);
+}
+
+TEST_F(Controls, LogSliderLogPlacementRoundTripsThroughTheMouse) {
+  Host h(*desk);
+  h.slider.setAxis(0, 1000);
+  for (double v : {0.1, 0.5, 1.0, 2.5, 10.0, 99.0, 240.0}) {
+    h.slider.setValueD(v);
+    h.slider.MouseAt(h.slider.thumbY());
+    EXPECT_NEAR(h.slider.ValueD(), v, v * 1e-9) << v;
+  }
+  // Decades are evenly spaced on a log axis.
+  EXPECT_NEAR(h.slider.yOf(1) - h.slider.yOf(10), h.slider.yOf(10) - h.slider.yOf(100), 1e-9);
+}
+
+TEST_F(Controls, LogSliderMouseRaisesValChangeWithOldValueThenUserCursorMove) {
+  Host h(*desk);
+  h.slider.setAxis(0, 100);
+  h.slider.setValueD(1.0);
+  std::vector<std::pair<char, double>> seen;
+  h.slider.onValChange = [&](double v) { seen.push_back({'V', v}); };
+  h.slider.onUserCursorMove = [&](double v) { seen.push_back({'U', v}); };
+  h.slider.MouseAt(0);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].first, 'V');
+  EXPECT_DOUBLE_EQ(seen[0].second, 1.0);
+  EXPECT_EQ(seen[1].first, 'U');
+  EXPECT_NEAR(seen[1].second, 240, 1e-9);
+  seen.clear();
+  h.slider.setValueD(3);  // a program write raises ValChange only
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].first, 'V');
+}
+
+TEST_F(Controls, LogSliderWithoutAPositiveMinNeverStoresNaN) {
+  Host h(*desk);
+  h.slider.setAxis(0, 100);
+  h.slider.setMinValue(0);
+  h.slider.MouseAt(50);
+  EXPECT_TRUE(std::isfinite(h.slider.ValueD()));
+  EXPECT_TRUE(std::isfinite(h.slider.thumbY()));
+  h.slider.setMinValue(-5);
+  h.slider.MouseAt(100);
+  EXPECT_DOUBLE_EQ(h.slider.ValueD(), -5);
+}
+
+TEST(LogSliderFormat, RoundsToSignificantDigits) {
+  EXPECT_EQ(VRLogSlider::Format(4.898979, 3), "4.90");
+  EXPECT_EQ(VRLogSlider::Format(12.345, 3), "12.3");
+  EXPECT_EQ(VRLogSlider::Format(-0.5, 3), "-0.500");
+  EXPECT_EQ(VRLogSlider::Format(999, 3), "999");
+  EXPECT_EQ(VRLogSlider::Format(1000, 3), "1.00E+03");
+}
+
+TEST_F(Controls, BarEmptyAtMinFullAtMaxAndOverTheConsole) {
+  Host h(*desk);
+  h.bar.setValue(0);
+  EXPECT_EQ(h.bar.fraction(), 0.0);
+  h.bar.setValue(100);
+  EXPECT_EQ(h.bar.fraction(), 1.0);
+  h.bar.setMin(20);
+  h.bar.setMax(220);
+  h.bar.setValue(-4);
+  EXPECT_EQ(h.bar.Value(), 20);
+  h.bar.setValue(120);
+  EXPECT_DOUBLE_EQ(h.bar.fraction(), 0.5);
+  EXPECT_EQ(cmd("show Chases"), "ok");
+  EXPECT_EQ(get("Chases.Step_Bar.Max"), "100");
+  EXPECT_EQ(cmd("set Chases.Step_Bar.Max 50"), "ok");
+  EXPECT_EQ(cmd("set Chases.Step_Bar.Value 80"), "ok");
+  EXPECT_EQ(get("Chases.Step_Bar"), "50");
 }
 
 }  // namespace
