@@ -42,9 +42,8 @@ D_ArtNet::D_ArtNet(Desk& desk)
     : desk_(desk),
       override_(!desk.options().artnetAddress.empty() ? desk.options().artnetAddress
                                                       : EnvText("LUMORA_ARTNET_ADDRESS")),
-      socket_(desk.platform().simulated || EnvSet("LUMORA_ARTNET_SIMULATE")
-                  ? std::unique_ptr<UdpSocket>(std::make_unique<FakeUdpSocket>())
-                  : MakePosixUdpSocket(override_)),
+      socket_(EnvSet("LUMORA_ARTNET_SIMULATE") ? std::unique_ptr<UdpSocket>(std::make_unique<FakeUdpSocket>())
+                                               : MakePosixUdpSocket(override_)),
       node_(*socket_, desk.state.ArtBroadcast, [this](const std::string& l) { debugLog(l); }),
       ArtSocket(desk.hoofdblad(), "ArtSocket") {
   fake_ = dynamic_cast<FakeUdpSocket*>(socket_.get());
@@ -60,6 +59,14 @@ D_ArtNet::D_ArtNet(Desk& desk)
 
 D_ArtNet::~D_ArtNet() {
   if (logFile_) std::fclose(logFile_);
+}
+
+void D_ArtNet::setSocket(std::unique_ptr<UdpSocket> s) {
+  ArtSocket.setEnabled(false);
+  socket_ = std::move(s);
+  node_.setSocket(*socket_);
+  fake_ = dynamic_cast<FakeUdpSocket*>(socket_.get());
+  ArtSocket.setEnabled(socket_->bound());
 }
 
 void D_ArtNet::debugLog(const std::string& line) {

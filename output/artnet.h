@@ -14,9 +14,10 @@
 //
 // Local address: DeskOptions::artnetAddress (--artnet-address), else
 // $LUMORA_ARTNET_ADDRESS, else the first IPv4 address of an interface that is
-// up and not the loopback. With --sim, or when LUMORA_ARTNET_SIMULATE is set
-// (test harnesses set it so that no test reaches a real network), the socket
-// is the loop-back twin.
+// up and not the loopback. The socket is always the real one (also with
+// --sim), except when the environment variable LUMORA_ARTNET_SIMULATE is set:
+// test harnesses set it so that no test outside a private network namespace
+// can reach a network; the socket is then the loop-back twin.
 #pragma once
 
 #include <array>
@@ -57,6 +58,8 @@ class D_ArtNet {
   void ArtSocket_DataArrival();
 
   UdpSocket& socket() { return *socket_; }
+  // Replaces the socket (tests hand in the loop-back twin).
+  void setSocket(std::unique_ptr<UdpSocket> s);
   // The loop-back twin, or null with the real socket.
   FakeUdpSocket* fake() { return fake_; }
   const std::deque<std::string>& log() const { return log_; }

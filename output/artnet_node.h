@@ -36,7 +36,8 @@ class Node {
   // Handles one received datagram of any size and content.
   void Receive(const uint8_t* data, std::size_t size);
 
-  UdpSocket& socket() { return socket_; }
+  UdpSocket& socket() { return *socket_; }
+  void setSocket(UdpSocket& s) { socket_ = &s; }
   const DmxPacket& lastDmx() const { return dmx_; }
 
  private:
@@ -44,7 +45,7 @@ class Node {
     if (log_) log_(line);
   }
 
-  UdpSocket& socket_;
+  UdpSocket* socket_;
   std::string& broadcast_;
   LogFn log_;
   DmxPacket dmx_{};
