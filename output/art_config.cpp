@@ -18,8 +18,6 @@ Art_Config::Art_Config(Desk& desk) : Form(desk, "Art_Config") {
   Label1.setCaption("Universe");
   Label2.setCaption("Status");
   Command1.setCaption("Exit");
-  Text2.setEnabled(false);
-  for (int i = 0; i < 8; ++i) Text1[i].setEnabled(false);
   Button1.onClick([this](int i) { Button1_Click(i); });
   Command1.onClick = [this] { Command1_Click(); };
 }
