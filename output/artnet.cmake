@@ -19,3 +19,12 @@ add_test(NAME artnet_netns
   COMMAND ${LUMORA_UNSHARE} -n sh ${PROJECT_SOURCE_DIR}/tests/netns/artnet_netns.sh
           $<TARGET_FILE:lumora_artnet_netns_tests>)
 set_tests_properties(artnet_netns PROPERTIES TIMEOUT 120)
+
+# A short libFuzzer run of the datagram handling (clang, ASan + UBSan).
+find_program(LUMORA_CLANGXX clang++)
+if(LUMORA_CLANGXX)
+  add_test(NAME artnet_fuzz
+    COMMAND sh ${PROJECT_SOURCE_DIR}/tests/fuzz/run_artnet_fuzz.sh ${PROJECT_SOURCE_DIR}
+            ${CMAKE_BINARY_DIR}/fuzz 200000)
+  set_tests_properties(artnet_fuzz PROPERTIES TIMEOUT 300)
+endif()

@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb xauth imagemagick
   iproute2 util-linux
   python3
+  clang libclang-rt-14-dev
 )
 
 missing=()
