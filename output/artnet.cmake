@@ -28,3 +28,10 @@ if(LUMORA_CLANGXX)
             ${CMAKE_BINARY_DIR}/fuzz 200000)
   set_tests_properties(artnet_fuzz PROPERTIES TIMEOUT 300)
 endif()
+
+# Interop with OLA's olad as a real peer, checked with tshark's dissector,
+# inside private network namespaces.
+add_test(NAME artnet_ola_interop
+  COMMAND ${LUMORA_UNSHARE} -n sh ${PROJECT_SOURCE_DIR}/tests/netns/ola_interop.sh
+          $<TARGET_FILE:lumora> ${CMAKE_BINARY_DIR}/ola_interop)
+set_tests_properties(artnet_ola_interop PROPERTIES TIMEOUT 120)
