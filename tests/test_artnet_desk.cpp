@@ -241,3 +241,42 @@ TEST_F(ArtNetDesk, NothingGoesOutBeforeTheNodeIsInitialised) {
 
 }  // namespace
 }  // namespace lumora
+
+namespace lumora {
+namespace {
+
+// The local address: the command-line option first, then the environment.
+class ArtNetAddressChoice : public ::testing::Test {
+ protected:
+  ~ArtNetAddressChoice() override { unsetenv("LUMORA_ARTNET_ADDRESS"); }
+  std::string initWith(const std::string& option) {
+    DeskOptions o;
+    o.manualClock = true;
+    o.sim = true;
+    o.artnetAddress = option;
+    Desk d(o, dialogs);
+    d.Start();
+    d.hoofdblad().Art_setup.Click();
+    text2 = d.artConfig().Text2.Text();
+    return d.state.ArtBroadcast;
+  }
+  ConsoleDialogs dialogs;
+  std::string text2;
+};
+
+TEST_F(ArtNetAddressChoice, OptionOverridesTheEnvironment) {
+  ASSERT_TRUE(kArtNetSimulated);
+  setenv("LUMORA_ARTNET_ADDRESS", "2.9.9.9", 1);
+  EXPECT_EQ(initWith("192.168.1.10"), "255.255.255.255");
+  EXPECT_EQ(initWith(""), "2.255.255.255");
+  unsetenv("LUMORA_ARTNET_ADDRESS");
+  EXPECT_EQ(initWith("10.0.0.5"), "10.255.255.255");
+}
+
+TEST_F(ArtNetAddressChoice, MalformedAddressFailsTheInitialisation) {
+  EXPECT_EQ(initWith("10.0.0"), "");
+  EXPECT_EQ(text2, " ! Art-Net Failed, Maybe another Art-Net program has the open?");
+}
+
+}  // namespace
+}  // namespace lumora
