@@ -42,6 +42,7 @@ struct DeskOptions {
   bool manualClock = false;  // timers fire only through advance/tick/fire
   bool sim = false;          // simulated devices instead of real hardware
   bool headless = true;      // no window system
+  std::string artnetAddress;  // Art-Net local IPv4 address; "" = automatic
 };
 
 class Desk {

@@ -27,6 +27,7 @@ int RunHeadless(const ProgramOptions& opts) {
   DeskOptions dopts;
   dopts.manualClock = opts.manualClock;
   dopts.sim = opts.sim;
+  dopts.artnetAddress = opts.artnetAddress;
   dopts.headless = true;
   Desk desk(dopts, dialogs);
   Console console(desk, dialogs);

@@ -8,3 +8,4 @@ target_link_libraries(lumora_engine PUBLIC PkgConfig::RTMIDI)
 # The Open DMX USB interface's real backend.
 pkg_check_modules(LIBFTDI1 REQUIRED IMPORTED_TARGET libftdi1)
 target_link_libraries(lumora_engine PUBLIC PkgConfig::LIBFTDI1)
+include(${PROJECT_SOURCE_DIR}/output/artnet.cmake)

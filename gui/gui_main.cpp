@@ -28,6 +28,7 @@ int RunGui(const ProgramOptions& opts, int argc, char** argv) {
   DeskOptions dopts;
   dopts.manualClock = opts.manualClock;
   dopts.sim = opts.sim;
+  dopts.artnetAddress = opts.artnetAddress;
   dopts.headless = false;
   Desk desk(dopts, dialogs);
   gui::GuiHost host(desk);

@@ -8,6 +8,7 @@
 #include "platform/ftdi_sim.h"
 #include "platform/parport.h"
 #include "platform/tribus31.h"
+#include "output/artnet.h"
 
 namespace lumora {
 
@@ -132,6 +133,7 @@ void SetupOutput(Desk& d) {
   // The main desk's menu opens the dialog (unless the main desk wires it).
   Control& menu = d.hoofdblad().port_setup;
   if (!menu.onClick) menu.onClick = [&d] { d.portSetup().Show(); };
+  SetupArtNet(d);
 }
 
 }  // namespace lumora

@@ -14,6 +14,7 @@ PACKAGES=(
   iproute2 util-linux
   python3
   clang libclang-rt-14-dev
+  ola tshark curl
 )
 
 missing=()
@@ -40,4 +41,6 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 # jackd2 asks about real-time priority; answer no without a prompt.
 echo "jackd2 jackd/tweak_rt_limits boolean false" | $SUDO debconf-set-selections 2>/dev/null || true
+# tshark asks whether non-root users may capture; answer no.
+echo "wireshark-common wireshark-common/install-setuid boolean false" | $SUDO debconf-set-selections 2>/dev/null || true
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

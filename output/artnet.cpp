@@ -1,0 +1,207 @@
+#include "output/artnet.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/desk.h"
+#include "core/hoofdblad.h"
+#include "core/levels.h"
+#include "output/art_config.h"
+
+namespace lumora {
+
+namespace {
+
+constexpr int32_t kGreen = RGB(0, 255, 0);
+constexpr int32_t kBlack = RGB(0, 0, 0);
+constexpr int32_t kButtonFace = -1;
+constexpr int kDialogPorts = 8;
+
+std::string EnvText(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? std::string(v) : std::string();
+}
+
+bool EnvSet(const char* name) {
+  std::string v = EnvText(name);
+  return !v.empty() && v != "0";
+}
+
+bool PortOn(const ArtPortRec& p) { return p.Enabled != 0; }
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+D_ArtNet::D_ArtNet(Desk& desk)
+    : desk_(desk),
+      override_(!desk.options().artnetAddress.empty() ? desk.options().artnetAddress
+                                                      : EnvText("LUMORA_ARTNET_ADDRESS")),
+      socket_(EnvSet("LUMORA_ARTNET_SIMULATE") ? std::unique_ptr<UdpSocket>(std::make_unique<FakeUdpSocket>())
+                                               : MakePosixUdpSocket(override_)),
+      node_(*socket_, desk.state.ArtBroadcast, [this](const std::string& l) { debugLog(l); }),
+      ArtSocket(desk.hoofdblad(), "ArtSocket") {
+  fake_ = dynamic_cast<FakeUdpSocket*>(socket_.get());
+  if (fake_ && !override_.empty()) fake_->localAddress = override_;
+  node_.shortName = [] { return std::string("Lumora"); };
+  node_.longName = [this] { return desk_.hoofdblad().Caption(); };
+  const std::string logTo = EnvText("LUMORA_ARTNET_LOG");
+  if (logTo == "stderr" || logTo == "-") logStderr_ = true;
+  else if (!logTo.empty()) logFile_ = std::fopen(logTo.c_str(), "a");
+  ArtSocket.setInterval(kPollInterval);
+  ArtSocket.onTimer = [this] { ArtSocket_DataArrival(); };
+}
+
+D_ArtNet::~D_ArtNet() {
+  if (logFile_) std::fclose(logFile_);
+}
+
+void D_ArtNet::setSocket(std::unique_ptr<UdpSocket> s) {
+  ArtSocket.setEnabled(false);
+  socket_ = std::move(s);
+  node_.setSocket(*socket_);
+  fake_ = dynamic_cast<FakeUdpSocket*>(socket_.get());
+  ArtSocket.setEnabled(socket_->bound());
+}
+
+void D_ArtNet::debugLog(const std::string& line) {
+  log_.push_back(line);
+  while (log_.size() > kLogLines) log_.pop_front();
+  if (logStderr_) std::fprintf(stderr, "%s\n", line.c_str());
+  if (logFile_) {
+    std::fprintf(logFile_, "%s\n", line.c_str());
+    std::fflush(logFile_);
+  }
+}
+
+bool D_ArtNet::ArtInit() {
+  const bool ok = node_.Init();
+  // Data arrival is read while the socket is bound.
+  ArtSocket.setEnabled(socket_->bound());
+  return ok;
+}
+
+void D_ArtNet::ArtSendDmx(uint8_t universe, const std::array<uint8_t, 513>& frame) {
+  node_.SendDmx(universe, frame.data());
+}
+
+void D_ArtNet::ArtReceive(const Datagram& datagram) { node_.Receive(datagram.data(), datagram.size()); }
+
+void D_ArtNet::ArtSendPollReply() { node_.SendPollReply(); }
+
+void D_ArtNet::ArtApply() {
+  DeskState& s = desk_.state;
+  Hoofdblad& h = desk_.hoofdblad();
+  // The timer sends ports 0..7, so only those keep it running.
+  bool any = false;
+  for (int p = 0; p < kDialogPorts; ++p) any = any || PortOn(s.ArtPorts[static_cast<std::size_t>(p)]);
+  if (any) {
+    if (h.Art_Time.Interval() != kSendInterval) h.Art_Time.setInterval(kSendInterval);
+    h.Art_Time.setEnabled(true);
+    h.Picture1.setBackColor(kBlack);
+    h.Label3.setEnabled(true);
+  } else {
+    h.Art_Time.setEnabled(false);
+    h.Picture1.setBackColor(kButtonFace);
+    h.Label3.setEnabled(false);
+    s.ArtNetReady = 0;
+  }
+}
+
+void D_ArtNet::Art_Time_Timer() {
+  DeskState& s = desk_.state;
+  for (int p = 0; p < kDialogPorts; ++p) {
+    const ArtPortRec& port = s.ArtPorts[static_cast<std::size_t>(p)];
+    if (PortOn(port)) ArtSendDmx(port.Universe, s.DmxFrame);
+  }
+  Control& light = desk_.hoofdblad().Picture1;
+  light.setBackColor(light.BackColor() == kBlack ? kGreen : kBlack);
+}
+
+void D_ArtNet::ArtSocket_DataArrival() {
+  for (int n = 0; n < kMaxDatagramsPerPoll; ++n) {
+    auto d = socket_->Receive();
+    if (!d) break;
+    ArtReceive(*d);
+  }
+}
+
+D_ArtNet& ArtNet(Desk& d) { return *d.artConfig().net; }
+bool ArtInit(Desk& d) { return ArtNet(d).ArtInit(); }
+void ArtApply(Desk& d) { ArtNet(d).ArtApply(); }
+
+void SetupArtNet(Desk& d) {
+  D_ArtNet& net = d.own<D_ArtNet>(d);
+  d.artConfig().net = &net;
+  Hoofdblad& h = d.hoofdblad();
+  h.Art_Time.setInterval(D_ArtNet::kSendInterval);
+  h.Art_Time.onTimer = [&net] { net.Art_Time_Timer(); };
+  // No port is on at start: indicator and label as ArtApply leaves them.
+  h.Picture1.setBackColor(kButtonFace);
+  h.Label3.setEnabled(false);
+
+  Registry& r = d.registry();
+  r.add("ArtNet.Log", [&net] {
+    return std::make_unique<FnNode>([&net] {
+      Json a = Json::array();
+      for (const auto& l : net.log()) a.push(Json(l));
+      return a;
+    });
+  });
+  r.add("ArtNet.Bound", [&net] { return std::make_unique<FnNode>([&net] { return Json(net.socket().bound()); }); });
+  r.add("ArtNet.LocalAddress",
+        [&net] { return std::make_unique<FnNode>([&net] { return Json(net.socket().LocalAddress()); }); });
+  r.add("Sim.ArtNet.Sent", [&net] {
+    return std::make_unique<FnNode>([&net] { return Json(net.fake() ? static_cast<long long>(net.fake()->sent.size()) : 0LL); });
+  });
+  r.add("Sim.ArtNet.LastSent", [&net] {
+    return std::make_unique<FnNode>([&net] {
+      Json o = Json::object();
+      if (!net.fake() || net.fake()->sent.empty()) return o;
+      const auto& s = net.fake()->sent.back();
+      o.set("host", s.host);
+      o.set("port", static_cast<long long>(s.port));
+      o.set("size", static_cast<long long>(s.data.size()));
+      if (s.data.size() > 14) o.set("opcode", static_cast<long long>(s.data[8] | (s.data[9] << 8)));
+      if (s.data.size() == artnet::kDmxSize) o.set("universe", static_cast<long long>(s.data[14]));
+      return o;
+    });
+  });
+
+  // sim artnet poll | sim artnet datagram HEX | sim artnet bindfail [TEXT...]
+  d.platform().simHandlers.push_back([&net](const std::vector<std::string>& a) -> std::optional<std::string> {
+    if (a.empty() || a[0] != "artnet") return std::nullopt;
+    FakeUdpSocket* f = net.fake();
+    if (!f) return std::string("the Art-Net socket is not simulated");
+    if (a.size() >= 2 && a[1] == "poll") {
+      f->Inject({'A', 'r', 't', '-', 'N', 'e', 't', 0, 0x00, 0x20, 0, 14, 0, 0});
+      return std::string();
+    }
+    if (a.size() == 3 && a[1] == "datagram") {
+      const std::string& hex = a[2];
+      if (hex.size() % 2 != 0) return std::string("datagram needs an even number of hex digits");
+      Datagram dg;
+      for (std::size_t i = 0; i < hex.size(); i += 2) {
+        int hi = HexDigit(hex[i]), lo = HexDigit(hex[i + 1]);
+        if (hi < 0 || lo < 0) return std::string("datagram needs hex digits");
+        dg.push_back(static_cast<uint8_t>(hi * 16 + lo));
+      }
+      f->Inject(std::move(dg));
+      return std::string();
+    }
+    if (a.size() >= 2 && a[1] == "bindfail") {
+      std::string text;
+      for (std::size_t i = 2; i < a.size(); ++i) text += (i > 2 ? " " : "") + a[i];
+      f->bindError = text.empty() ? "Address already in use" : text;
+      return std::string();
+    }
+    return std::string("sim artnet: poll | datagram HEX | bindfail [TEXT]");
+  });
+}
+
+}  // namespace lumora
