@@ -1,9 +1,12 @@
 #include "project/project_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/levels.h"
 
@@ -13,7 +16,26 @@ namespace {
 
 constexpr char kCR = '\r';
 
-std::string I(long long n) { return std::to_string(n); }
+// Numbers formatted in place, without a heap string each.
+struct Int {
+  char buf[48];
+  std::size_t n = 0;
+  operator std::string_view() const { return {buf, n}; }
+};
+Int I(long long v) {
+  Int r;
+  r.n = static_cast<std::size_t>(std::to_chars(r.buf, r.buf + sizeof r.buf, v).ptr - r.buf);
+  return r;
+}
+// "a:b"
+Int Pair(long long a, long long b) {
+  Int r;
+  char* p = std::to_chars(r.buf, r.buf + 20, a).ptr;
+  *p++ = ':';
+  p = std::to_chars(p, r.buf + sizeof r.buf, b).ptr;
+  r.n = static_cast<std::size_t>(p - r.buf);
+  return r;
+}
 
 // One field line at the given depth: TABs, <tag>value</tag>, CR.
 void Field(std::string& out, int tabs, std::string_view tag, std::string_view value) {
@@ -39,32 +61,46 @@ bool InRange(double v, int lo, int hi) { return v >= lo && v <= hi; }
 
 // --- tag scanner -------------------------------------------------------------
 
+
 TagHit FindTag(std::size_t& pos, std::string_view text, std::string_view tag) {
+  return FindTagIn(pos, text, tag, true);
+}
+
+TagHit FindTagIn(std::size_t& pos, std::string_view text, std::string_view tag, bool keepPosition) {
+  (void)keepPosition;  // one scan finds both tags, so the position costs nothing
   if (pos == 0) pos = 1;
-  std::string open;
-  open.reserve(tag.size() + 2);
-  open += '<';
-  open += tag;
-  open += '>';
-  std::string close;
-  close.reserve(tag.size() + 3);
-  close += "</";
-  close += tag;
-  close += '>';
+  TagHit hit;
+  const std::size_t on = tag.size() + 2, cn = tag.size() + 3;
   const std::size_t start = pos - 1;
   std::size_t a = std::string_view::npos, b = std::string_view::npos;
-  if (start <= text.size()) {
-    a = text.find(open, start);
-    b = text.find(close, start);
+  if (!tag.empty() && start < text.size()) {
+    // One pass finds the first open and the first close at or after start;
+    // it can stop at the first close, since an open after it no longer
+    // matters.
+    const char* const base = text.data();
+    const char* const end = base + text.size();
+    const char first = tag[0];
+    for (const char* p = base + start; p < end; ++p) {
+      if (*p != '<') continue;
+      const auto rem = static_cast<std::size_t>(end - p);
+      if (rem >= cn && p[1] == '/') {
+        if (p[2] == first && p[cn - 1] == '>' && std::memcmp(p + 2, tag.data(), tag.size()) == 0) {
+          b = static_cast<std::size_t>(p - base);
+          break;
+        }
+      } else if (a == std::string_view::npos && rem >= on && p[1] == first && p[on - 1] == '>' &&
+                 std::memcmp(p + 1, tag.data(), tag.size()) == 0) {
+        a = static_cast<std::size_t>(p - base);
+      }
+    }
   }
-  TagHit hit;
   // A close standing before its open (a stray close tag) yields nothing
   // rather than a negative-length slice.
-  if (a != std::string_view::npos && b != std::string_view::npos && b >= a + open.size()) {
+  if (a != std::string_view::npos && b != std::string_view::npos && b > a) {
     hit.found = true;
-    hit.text = text.substr(a + open.size(), b - a - open.size());
+    hit.text = text.substr(a + on, b - a - on);
   }
-  pos = (b == std::string_view::npos ? 0 : b + 1) + close.size();
+  pos = (b == std::string_view::npos ? 0 : b + 1) + cn;
   return hit;
 }
 
@@ -99,6 +135,13 @@ bool IsNumericText(std::string_view t, double& value) {
     if (ed == 0) return false;
   }
   if (i != t.size()) return false;
+  if (digits == t.size() && digits <= 15) {
+    // Plain whole numbers, nearly all of a file: no conversion call needed.
+    long long w = 0;
+    for (char c : t) w = w * 10 + (c - '0');
+    value = static_cast<double>(neg ? -w : w);
+    return true;
+  }
   double v = 0;
   auto r = std::from_chars(t.data(), t.data() + t.size(), v);
   if (r.ec == std::errc::result_out_of_range) {
@@ -115,8 +158,8 @@ bool IsNumericText(std::string_view t, double& value) {
 
 namespace {
 // The element's value and whether it was there and numeric.
-bool TagNumber(std::size_t& pos, std::string_view text, std::string_view tag, double& v) {
-  TagHit h = FindTag(pos, text, tag);
+bool TagNumber(std::size_t& pos, std::string_view text, std::string_view tag, double& v, bool keepPosition = false) {
+  TagHit h = FindTagIn(pos, text, tag, keepPosition);
   v = 0;
   return h.found && IsNumericText(h.text, v);
 }
@@ -127,12 +170,15 @@ int16_t NumberOf(std::string_view t) {
 // Single-valued field looked up from the start of the body.
 std::string Text(std::string_view body, std::string_view tag) {
   std::size_t p = 1;
-  return GetTagText(p, body, tag);
+  return std::string(FindTagIn(p, body, tag, false).text);
 }
 int16_t Number(std::string_view body, std::string_view tag) {
   std::size_t p = 1;
-  return GetTagNumber(p, body, tag);
+  double v = 0;
+  return TagNumber(p, body, tag, v) ? Nearest(v) : int16_t{0};
 }
+// GetTagPair for the reader's own loops, which stop at a missing element.
+void ReadPair(std::size_t& pos, std::string_view text, std::string_view tag, int16_t& a, int16_t& b);
 int16_t Flag(std::string_view body, std::string_view tag) { return Number(body, tag) != 0 ? -1 : 0; }
 // A record number: present, numeric, whole and within lo..hi; else -1.
 int RecordNumber(std::string_view body, std::string_view tag, int lo, int hi) {
@@ -160,17 +206,25 @@ void SplitList(std::string_view list, char sep, F&& each) {
 
 int16_t GetTagNumber(std::size_t& pos, std::string_view text, std::string_view tag) {
   double v = 0;
-  return TagNumber(pos, text, tag, v) ? Nearest(v) : int16_t{0};
+  return TagNumber(pos, text, tag, v, true) ? Nearest(v) : int16_t{0};
 }
 
-void GetTagPair(std::size_t& pos, std::string_view text, std::string_view tag, int16_t& a, int16_t& b) {
-  TagHit h = FindTag(pos, text, tag);
+namespace {
+void PairOf(TagHit h, int16_t& a, int16_t& b) {
   a = b = 0;
   if (!h.found) return;
   std::size_t c = h.text.find(':');
   if (c == std::string_view::npos) return;
   a = NumberOf(h.text.substr(0, c));
   b = NumberOf(h.text.substr(c + 1));
+}
+void ReadPair(std::size_t& pos, std::string_view text, std::string_view tag, int16_t& a, int16_t& b) {
+  PairOf(FindTagIn(pos, text, tag, false), a, b);
+}
+}  // namespace
+
+void GetTagPair(std::size_t& pos, std::string_view text, std::string_view tag, int16_t& a, int16_t& b) {
+  PairOf(FindTag(pos, text, tag), a, b);
 }
 
 // --- writers -----------------------------------------------------------------
@@ -190,8 +244,7 @@ std::string StepTime(double seconds) {
   return "0" + t;
 }
 
-std::string ProjectSection(const DeskState& s, const std::string& date) {
-  std::string o;
+void AppendProjectSection(std::string& o, const DeskState& s, const std::string& date) {
   Line(o, 1, "<Project>");
   if (!s.ProjectName.empty()) Field(o, 2, "Name", s.ProjectName);
   Field(o, 2, "Date", date);
@@ -208,11 +261,14 @@ std::string ProjectSection(const DeskState& s, const std::string& date) {
   }
   Field(o, 2, "BCF", I(s.BcfMode));
   Line(o, 1, "</Project>");
+}
+std::string ProjectSection(const DeskState& s, const std::string& date) {
+  std::string o;
+  AppendProjectSection(o, s, date);
   return o;
 }
 
-std::string SubmixSections(const DeskState& s) {
-  std::string o;
+void AppendSubmixSections(std::string& o, const DeskState& s) {
   for (int n = 0; n <= kSubmixes; ++n) {
     const SubmixRec& m = s.Submixes[static_cast<std::size_t>(n)];
     bool any = !m.Name.empty() || !m.Colour.empty();
@@ -223,30 +279,35 @@ std::string SubmixSections(const DeskState& s) {
     if (!m.Name.empty()) Field(o, 2, "Name", m.Name);
     if (!m.Colour.empty()) Field(o, 2, "Colour", m.Colour);
     for (std::size_t j = 0; j < m.Level.size(); ++j)
-      if (m.Level[j] > 0) Field(o, 2, "Level", I(m.Channel[j]) + ":" + I(m.Level[j]));
+      if (m.Level[j] > 0) Field(o, 2, "Level", Pair(m.Channel[j], m.Level[j]));
     Line(o, 1, "</Submix>");
   }
+}
+std::string SubmixSections(const DeskState& s) {
+  std::string o;
+  AppendSubmixSections(o, s);
   return o;
 }
 
-std::string PatchSection(const DeskState& s) {
+void AppendPatchSection(std::string& o, const DeskState& s) {
   std::string list;
   for (std::size_t k = 0; k < s.PatchTable.size(); ++k) {
     if (s.PatchTable[k] == 0) continue;
     if (!list.empty()) list += ',';
-    list += I(static_cast<long long>(k)) + ":" + I(s.PatchTable[k]);
+    list += Pair(static_cast<long long>(k), s.PatchTable[k]);
   }
-  if (list.empty()) return {};
+  if (!list.empty()) Field(o, 1, "Patch", list);
+}
+std::string PatchSection(const DeskState& s) {
   std::string o;
-  Field(o, 1, "Patch", list);
+  AppendPatchSection(o, s);
   return o;
 }
 
-std::string FaderNameSections(const DeskState& s) {
-  std::string o;
+void AppendFaderNameSections(std::string& o, const DeskState& s) {
   for (int c = 0; c < kDeskChannels; ++c) {
     const ChannelInfoRec& ci = s.ChannelInfo[static_cast<std::size_t>(c)];
-    if (ci.Desc == I(c + 1)) continue;
+    if (ci.Desc == std::string_view(I(c + 1))) continue;
     Line(o, 1, "<FaderName>");
     Field(o, 2, "Num", I(c));
     Field(o, 2, "Desc", ci.Desc);
@@ -256,6 +317,10 @@ std::string FaderNameSections(const DeskState& s) {
     if (ci.Cross_F != 0) Field(o, 2, "Cross_F", "1");
     Line(o, 1, "</FaderName>");
   }
+}
+std::string FaderNameSections(const DeskState& s) {
+  std::string o;
+  AppendFaderNameSections(o, s);
   return o;
 }
 
@@ -282,8 +347,7 @@ void FunctionChannels(std::string& o, const R& r) {
 bool Stored(int16_t function) { return function < kFnOff || function == kFnCue; }
 }  // namespace
 
-std::string ButtonSections(const DeskState& s) {
-  std::string o;
+void AppendButtonSections(std::string& o, const DeskState& s) {
   for (std::size_t b = 0; b < s.ButtonFunctions.size(); ++b) {
     const ButtonFunctionRec& r = s.ButtonFunctions[b];
     if (!Stored(r.Function)) continue;
@@ -295,11 +359,14 @@ std::string ButtonSections(const DeskState& s) {
     if (r.Preset != 0) Field(o, 2, "Preset", "1");
     Line(o, 1, "</Button>");
   }
+}
+std::string ButtonSections(const DeskState& s) {
+  std::string o;
+  AppendButtonSections(o, s);
   return o;
 }
 
-std::string FaderSections(const DeskState& s) {
-  std::string o;
+void AppendFaderSections(std::string& o, const DeskState& s) {
   for (std::size_t f = 0; f < s.FaderFunctions.size(); ++f) {
     const FaderFunctionRec& r = s.FaderFunctions[f];
     if (r.Function >= kFnOff) continue;
@@ -309,23 +376,32 @@ std::string FaderSections(const DeskState& s) {
     FunctionChannels(o, r);
     Line(o, 1, "</Fader>");
   }
+}
+std::string FaderSections(const DeskState& s) {
+  std::string o;
+  AppendFaderSections(o, s);
   return o;
 }
 
 namespace {
 template <typename A>
-std::string Joined(const A& a, std::size_t count) {
-  std::string t;
+void FieldList(std::string& o, int tabs, std::string_view tag, const A& a, std::size_t count) {
+  o.append(static_cast<std::size_t>(tabs), '\t');
+  o += '<';
+  o += tag;
+  o += '>';
   for (std::size_t i = 0; i < count; ++i) {
-    if (i) t += ':';
-    t += I(a[i]);
+    if (i) o += ':';
+    o += I(a[i]);
   }
-  return t;
+  o += "</";
+  o += tag;
+  o += '>';
+  o += kCR;
 }
 }  // namespace
 
-std::string ChaseSections(const DeskState& s) {
-  std::string o;
+void AppendChaseSections(std::string& o, const DeskState& s) {
   for (int n = 0; n < 32; ++n) {
     const ChaseRecord& c = s.Chases[static_cast<std::size_t>(n)];
     if (c.Steps <= 1) continue;
@@ -336,7 +412,7 @@ std::string ChaseSections(const DeskState& s) {
     Field(o, 2, "Steps", I(c.Steps));
     Field(o, 2, "Fixture", I(c.Fixture));
     Field(o, 2, "Loop", I(c.Loop));
-    Field(o, 2, "Channels", Joined(c.Channels, 24));
+    FieldList(o, 2, "Channels", c.Channels, 24);
     // Rows 0..Steps; the table ends at row 32 whatever Steps claims.
     const int last = c.Steps < kChaseSteps ? c.Steps : kChaseSteps - 1;
     for (int st = 0; st <= last; ++st) {
@@ -345,18 +421,21 @@ std::string ChaseSections(const DeskState& s) {
       Field(o, 3, "Num", I(st));
       Field(o, 3, "Speed", StepTime(c.Speed[k]));
       Field(o, 3, "Time", StepTime(c.Time[k]));
-      Field(o, 3, "Data", Joined(c.Data[k], 24));
-      Field(o, 3, "Fade", Joined(c.Fade[k], 24));
-      Field(o, 3, "Fix", Joined(c.Fix[k], 6));
+      FieldList(o, 3, "Data", c.Data[k], 24);
+      FieldList(o, 3, "Fade", c.Fade[k], 24);
+      FieldList(o, 3, "Fix", c.Fix[k], 6);
       Line(o, 2, "</Step>");
     }
     Line(o, 1, "</Chase>");
   }
+}
+std::string ChaseSections(const DeskState& s) {
+  std::string o;
+  AppendChaseSections(o, s);
   return o;
 }
 
-std::string ScreenSections(const DeskState& s) {
-  std::string o;
+void AppendScreenSections(std::string& o, const DeskState& s) {
   // Screens 0..ScreenCount inclusive, but never past the store (recording
   // screen 199 makes ScreenCount 200).
   int last = s.ScreenCount;
@@ -375,18 +454,21 @@ std::string ScreenSections(const DeskState& s) {
     if (r.Delay > 0) Field(o, 2, "Delay", I(r.Delay));
     if (r.Time > 0) Field(o, 2, "Time", I(r.Time));
     for (std::size_t f = 0; f < r.FaderSel.size(); ++f)
-      if (r.FaderSel[f] != 0) Field(o, 2, "Fad_Sel", I(static_cast<long long>(f)) + ":" + I(r.FaderSel[f]));
+      if (r.FaderSel[f] != 0) Field(o, 2, "Fad_Sel", Pair(static_cast<long long>(f), r.FaderSel[f]));
     for (std::size_t k = 0; k < r.Preset.size(); ++k)
-      if (r.Preset[k] != 0) Field(o, 2, "Preset", I(static_cast<long long>(k)) + ":" + I(r.Preset[k]));
+      if (r.Preset[k] != 0) Field(o, 2, "Preset", Pair(static_cast<long long>(k), r.Preset[k]));
     for (std::size_t b = 0; b < r.ButtonSel.size(); ++b)
       if (r.ButtonSel[b] != 0) Field(o, 2, "But_Sel", I(static_cast<long long>(b)));
     Line(o, 1, "</Screen>");
   }
+}
+std::string ScreenSections(const DeskState& s) {
+  std::string o;
+  AppendScreenSections(o, s);
   return o;
 }
 
-std::string PageSections(const DeskState& s) {
-  std::string o;
+void AppendPageSections(std::string& o, const DeskState& s) {
   for (int p = 0; p < kPages; ++p) {
     const PageRecord& r = s.Pages[static_cast<std::size_t>(p)];
     if (r.Name.empty() && r.Text.empty() && r.Colour.empty()) continue;
@@ -397,45 +479,155 @@ std::string PageSections(const DeskState& s) {
     if (!r.Colour.empty()) Field(o, 2, "Colour", r.Colour);
     Line(o, 1, "</Page>");
   }
+}
+std::string PageSections(const DeskState& s) {
+  std::string o;
+  AppendPageSections(o, s);
   return o;
 }
 
 }  // namespace projectfile
 
 namespace {
-std::string Document(std::initializer_list<std::string> sections) {
-  std::size_t n = 64;
-  for (const auto& x : sections) n += x.size();
+// Room for the whole text at once: the largest screens, steps and records
+// the tables can hold, so a full show is built without regrowing.
+std::size_t SizeHint(const DeskState& s) {
+  std::size_t n = 4096 + 33 * 1400 + 512 * 9 + 64 * 200 + 142 * 320;
+  n += static_cast<std::size_t>(s.ScreenCount > 0 ? s.ScreenCount + 1 : 1) * 4800;
+  for (int c = 0; c < 32; ++c)
+    if (s.Chases[static_cast<std::size_t>(c)].Steps > 1) n += 34 * 420;
+  return n;
+}
+std::string Begin(const DeskState& s) {
   std::string o;
-  o.reserve(n);
+  o.reserve(SizeHint(s));
   o += projectfile::kRootOpen;
-  for (const auto& x : sections) o += x;
+  return o;
+}
+void End(std::string& o) {
   o += projectfile::kRootClose;
   o += projectfile::kFileEnd;
-  return o;
 }
 }  // namespace
 
 std::string WriteWholeProject(const DeskState& s, const std::string& date) {
   using namespace projectfile;
-  return Document({ProjectSection(s, date), SubmixSections(s), PatchSection(s), FaderNameSections(s),
-                   ButtonSections(s), FaderSections(s), ChaseSections(s), ScreenSections(s), PageSections(s)});
+  std::string o = Begin(s);
+  AppendProjectSection(o, s, date);
+  AppendSubmixSections(o, s);
+  AppendPatchSection(o, s);
+  AppendFaderNameSections(o, s);
+  AppendButtonSections(o, s);
+  AppendFaderSections(o, s);
+  AppendChaseSections(o, s);
+  AppendScreenSections(o, s);
+  AppendPageSections(o, s);
+  End(o);
+  return o;
 }
-std::string WriteSubmixFile(const DeskState& s) { return Document({projectfile::SubmixSections(s)}); }
-std::string WritePatchFile(const DeskState& s) { return Document({projectfile::PatchSection(s)}); }
-std::string WriteSequenceFile(const DeskState& s) { return Document({projectfile::ChaseSections(s)}); }
+std::string WriteSubmixFile(const DeskState& s) {
+  std::string o = projectfile::kRootOpen;
+  projectfile::AppendSubmixSections(o, s);
+  End(o);
+  return o;
+}
+std::string WritePatchFile(const DeskState& s) {
+  std::string o = projectfile::kRootOpen;
+  projectfile::AppendPatchSection(o, s);
+  End(o);
+  return o;
+}
+std::string WriteSequenceFile(const DeskState& s) {
+  std::string o = projectfile::kRootOpen;
+  projectfile::AppendChaseSections(o, s);
+  End(o);
+  return o;
+}
 
 // --- reader ------------------------------------------------------------------
 
 namespace {
 
-// Runs `each` on every body of `tag` in the text, in order, until an empty
-// body or no further one.
+// Where the section tags of the whole text stand, found in one pass, so the
+// loop of each kind finds its next open and close without rescanning the
+// file. Lookups behave exactly as FindTag over the whole text.
+class SectionIndex {
+ public:
+  enum Kind { kProject, kSubmix, kFaderName, kButton, kFader, kPatch, kScreen, kChase, kPage, kKinds };
+
+  explicit SectionIndex(std::string_view text) : text_(text) {
+    std::size_t at = 0;
+    const std::size_t size = text.size();
+    while (at < size) {
+      const void* p = std::memchr(text.data() + at, '<', size - at);
+      if (!p) break;
+      const std::size_t lt = static_cast<std::size_t>(static_cast<const char*>(p) - text.data());
+      at = lt + 1;
+      const bool close = at < size && text[at] == '/';
+      const std::size_t nameAt = close ? at + 1 : at;
+      // The name runs to the '>' within the longest section name's length.
+      std::size_t len = 0;
+      while (len <= 9 && nameAt + len < size && text[nameAt + len] != '>' && text[nameAt + len] != '<') ++len;
+      if (nameAt + len >= size || text[nameAt + len] != '>') continue;
+      const int k = KindOf(text.substr(nameAt, len));
+      if (k >= 0) (close ? closes_ : opens_)[k].push_back(lt);
+    }
+  }
+
+  TagHit Find(std::size_t& pos, Kind k) const {
+    if (pos == 0) pos = 1;
+    const std::size_t start = pos - 1;
+    const std::size_t on = kNames[k].size() + 2, cn = on + 1;
+    const std::size_t a = Next(opens_[k], start), b = Next(closes_[k], start);
+    TagHit hit;
+    if (a != std::string_view::npos && b != std::string_view::npos && b >= a + on) {
+      hit.found = true;
+      hit.text = text_.substr(a + on, b - a - on);
+    }
+    pos = (b == std::string_view::npos ? 0 : b + 1) + cn;
+    return hit;
+  }
+
+ private:
+  static std::size_t Next(const std::vector<std::size_t>& v, std::size_t start) {
+    auto it = std::lower_bound(v.begin(), v.end(), start);
+    return it == v.end() ? std::string_view::npos : *it;
+  }
+  static int KindOf(std::string_view name) {
+    // Most tags are field names; the length and first letter rule them out
+    // before any comparison.
+    if (name.size() < 4 || name.size() > 9) return -1;
+    const char c = name[0];
+    if (c != 'P' && c != 'S' && c != 'F' && c != 'B' && c != 'C') return -1;
+    for (int k = 0; k < kKinds; ++k)
+      if (kNames[k].size() == name.size() && kNames[k][0] == c && name == kNames[k]) return k;
+    return -1;
+  }
+  static constexpr std::string_view kNames[kKinds] = {"Project", "Submix", "FaderName", "Button", "Fader",
+                                                 "Patch",   "Screen", "Chase",     "Page"};
+  std::string_view text_;
+  std::vector<std::size_t> opens_[kKinds];
+  std::vector<std::size_t> closes_[kKinds];
+};
+
+// Runs `each` on every body of a section kind, in order, until an empty body
+// or no further one.
 template <typename F>
-void ForEachSection(std::string_view text, std::string_view tag, F&& each) {
+void ForEachSection(const SectionIndex& idx, SectionIndex::Kind k, F&& each) {
   std::size_t pos = 1;
   while (true) {
-    TagHit h = FindTag(pos, text, tag);
+    TagHit h = idx.Find(pos, k);
+    if (h.text.empty()) return;
+    each(h.text);
+  }
+}
+
+// The same over a body (the Network elements of the Project section).
+template <typename F>
+void ForEachElement(std::string_view text, std::string_view tag, F&& each) {
+  std::size_t pos = 1;
+  while (true) {
+    TagHit h = FindTagIn(pos, text, tag, false);
     if (h.text.empty()) return;
     each(h.text);
   }
@@ -460,7 +652,7 @@ void ReadProject(DeskState& s, std::string_view body, ReadReport& rep) {
     // An adapter the desk does not have would select nothing sensible.
     if (TagNumber(p, body, "Adapter", v) && InRange(v, 0, 5)) s.AdapterType = Nearest(v);
   }
-  ForEachSection(body, "Network", [&](std::string_view net) {
+  ForEachElement(body, "Network", [&](std::string_view net) {
     std::size_t p = 1;
     double v = 0;
     if (!TagNumber(p, net, "Universe", v) || !InRange(v, 0, kArtPorts - 1)) {
@@ -494,7 +686,7 @@ void ReadSubmix(DeskState& s, std::string_view body, ReadReport& rep) {
   std::size_t pos = 1, j = 0;
   while (j < m.Level.size()) {
     int16_t ch = 0, lv = 0;
-    GetTagPair(pos, body, "Level", ch, lv);
+    ReadPair(pos, body, "Level", ch, lv);
     if (ch == 0 && lv == 0) break;
     // The tick indexes its tables by the channel; keep the list to real
     // channels and levels.
@@ -577,20 +769,20 @@ void ReadScreen(DeskState& s, std::string_view body, ReadReport& rep, int& highe
   std::size_t pos = 1;
   while (true) {
     int16_t f = 0, lv = 0;
-    GetTagPair(pos, body, "Fad_Sel", f, lv);
+    ReadPair(pos, body, "Fad_Sel", f, lv);
     if (f < 1 && lv < 1) break;
     if (f >= 0 && f < static_cast<int>(r.FaderSel.size())) r.FaderSel[static_cast<std::size_t>(f)] = lv;
   }
   pos = 1;
   while (true) {
     int16_t k = 0, lv = 0;
-    GetTagPair(pos, body, "Preset", k, lv);
+    ReadPair(pos, body, "Preset", k, lv);
     if (k < 1 && lv < 1) break;
     if (k >= 0 && k < static_cast<int>(r.Preset.size())) r.Preset[static_cast<std::size_t>(k)] = lv;
   }
   pos = 1;
   while (true) {
-    TagHit h = FindTag(pos, body, "But_Sel");
+    TagHit h = FindTagIn(pos, body, "But_Sel", false);
     if (!h.found) break;
     double v = 0;
     if (IsNumericText(h.text, v) && InRange(Nearest32(v), 0, static_cast<int>(r.ButtonSel.size()) - 1))
@@ -653,12 +845,12 @@ void ReadChase(DeskState& s, std::string_view body, ReadReport& rep) {
   c.Loop = Number(head, "Loop");
   {
     std::size_t p = 1;
-    TagHit h = FindTag(p, head, "Channels");
+    TagHit h = FindTagIn(p, head, "Channels", false);
     if (h.found) FillList(c.Channels, h.text, kChaseChannels, 0, kDeskChannels - 1);
   }
   std::size_t pos = 1;
   while (true) {
-    TagHit st = FindTag(pos, body, "Step");
+    TagHit st = FindTagIn(pos, body, "Step", false);
     if (!st.found) break;
     int k = RecordNumber(st.text, "Num", 0, kChaseSteps - 1);
     if (k < 0) {
@@ -669,13 +861,13 @@ void ReadChase(DeskState& s, std::string_view body, ReadReport& rep) {
     c.Speed[row] = StepSeconds(st.text, "Speed");
     c.Time[row] = StepSeconds(st.text, "Time");
     std::size_t p = 1;
-    TagHit d = FindTag(p, st.text, "Data");
+    TagHit d = FindTagIn(p, st.text, "Data", false);
     if (d.found) FillList(c.Data[row], d.text, kChaseChannels, -32768, 32767);
     p = 1;
-    TagHit f = FindTag(p, st.text, "Fade");
+    TagHit f = FindTagIn(p, st.text, "Fade", false);
     if (f.found) FillList(c.Fade[row], f.text, kChaseChannels, -32768, 32767);
     p = 1;
-    TagHit x = FindTag(p, st.text, "Fix");
+    TagHit x = FindTagIn(p, st.text, "Fix", false);
     if (x.found) FillList(c.Fix[row], x.text, 6, 0, 20);
   }
   ++rep.records;
@@ -699,15 +891,17 @@ void ReadPage(DeskState& s, std::string_view body, ReadReport& rep) {
 ReadReport ReadProjectText(DeskState& s, std::string_view text) {
   ReadReport rep;
   rep.hasRoot = text.find("<Lumora_XML>") != std::string_view::npos;
+  const SectionIndex idx(text);
+  using K = SectionIndex::Kind;
   {
     std::size_t pos = 1;
-    TagHit h = FindTag(pos, text, "Project");
+    TagHit h = idx.Find(pos, K::kProject);
     if (!h.text.empty()) ReadProject(s, h.text, rep);
   }
-  ForEachSection(text, "Submix", [&](std::string_view b) { ReadSubmix(s, b, rep); });
-  ForEachSection(text, "FaderName", [&](std::string_view b) { ReadFaderName(s, b, rep); });
+  ForEachSection(idx, K::kSubmix, [&](std::string_view b) { ReadSubmix(s, b, rep); });
+  ForEachSection(idx, K::kFaderName, [&](std::string_view b) { ReadFaderName(s, b, rep); });
   bool first = true;
-  ForEachSection(text, "Button", [&](std::string_view b) {
+  ForEachSection(idx, K::kButton, [&](std::string_view b) {
     if (first) {
       for (auto& r : s.ButtonFunctions) r.Function = kFnOff;
       first = false;
@@ -724,7 +918,7 @@ ReadReport ReadProjectText(DeskState& s, std::string_view text) {
     ++rep.records;
   });
   first = true;
-  ForEachSection(text, "Fader", [&](std::string_view b) {
+  ForEachSection(idx, K::kFader, [&](std::string_view b) {
     if (first) {
       for (auto& r : s.FaderFunctions) r.Function = kFnOff;
       first = false;
@@ -739,14 +933,14 @@ ReadReport ReadProjectText(DeskState& s, std::string_view text) {
   });
   {
     std::size_t pos = 1;
-    TagHit h = FindTag(pos, text, "Patch");
+    TagHit h = idx.Find(pos, K::kPatch);
     if (!h.text.empty()) ReadPatch(s, h.text, rep);
   }
   int highest = -1;
-  ForEachSection(text, "Screen", [&](std::string_view b) { ReadScreen(s, b, rep, highest); });
+  ForEachSection(idx, K::kScreen, [&](std::string_view b) { ReadScreen(s, b, rep, highest); });
   if (highest > 0) s.ScreenCount = static_cast<int16_t>(highest);
-  ForEachSection(text, "Chase", [&](std::string_view b) { ReadChase(s, b, rep); });
-  ForEachSection(text, "Page", [&](std::string_view b) { ReadPage(s, b, rep); });
+  ForEachSection(idx, K::kChase, [&](std::string_view b) { ReadChase(s, b, rep); });
+  ForEachSection(idx, K::kPage, [&](std::string_view b) { ReadPage(s, b, rep); });
   return rep;
 }
 
