@@ -164,6 +164,18 @@ bool TagNumber(std::size_t& pos, std::string_view text, std::string_view tag, do
   return h.found && IsNumericText(h.text, v);
 }
 int16_t NumberOf(std::string_view t) {
+  // Lists and pairs are plain short whole numbers; read those directly.
+  std::size_t i = 0;
+  const bool neg = !t.empty() && t[0] == '-';
+  if (neg) i = 1;
+  if (t.size() > i && t.size() - i <= 9) {
+    long w = 0;
+    for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i) w = w * 10 + (t[i] - '0');
+    if (i == t.size()) {
+      if (neg) w = -w;
+      return w > 32767 ? int16_t{32767} : (w < -32768 ? int16_t{-32768} : static_cast<int16_t>(w));
+    }
+  }
   double v = 0;
   return IsNumericText(t, v) ? Nearest(v) : int16_t{0};
 }
