@@ -63,11 +63,6 @@ bool InRange(double v, int lo, int hi) { return v >= lo && v <= hi; }
 
 
 TagHit FindTag(std::size_t& pos, std::string_view text, std::string_view tag) {
-  return FindTagIn(pos, text, tag, true);
-}
-
-TagHit FindTagIn(std::size_t& pos, std::string_view text, std::string_view tag, bool keepPosition) {
-  (void)keepPosition;  // one scan finds both tags, so the position costs nothing
   if (pos == 0) pos = 1;
   TagHit hit;
   const std::size_t on = tag.size() + 2, cn = tag.size() + 3;
@@ -158,8 +153,8 @@ bool IsNumericText(std::string_view t, double& value) {
 
 namespace {
 // The element's value and whether it was there and numeric.
-bool TagNumber(std::size_t& pos, std::string_view text, std::string_view tag, double& v, bool keepPosition = false) {
-  TagHit h = FindTagIn(pos, text, tag, keepPosition);
+bool TagNumber(std::size_t& pos, std::string_view text, std::string_view tag, double& v) {
+  TagHit h = FindTag(pos, text, tag);
   v = 0;
   return h.found && IsNumericText(h.text, v);
 }
@@ -182,15 +177,13 @@ int16_t NumberOf(std::string_view t) {
 // Single-valued field looked up from the start of the body.
 std::string Text(std::string_view body, std::string_view tag) {
   std::size_t p = 1;
-  return std::string(FindTagIn(p, body, tag, false).text);
+  return std::string(FindTag(p, body, tag).text);
 }
 int16_t Number(std::string_view body, std::string_view tag) {
   std::size_t p = 1;
   double v = 0;
   return TagNumber(p, body, tag, v) ? Nearest(v) : int16_t{0};
 }
-// GetTagPair for the reader's own loops, which stop at a missing element.
-void ReadPair(std::size_t& pos, std::string_view text, std::string_view tag, int16_t& a, int16_t& b);
 int16_t Flag(std::string_view body, std::string_view tag) { return Number(body, tag) != 0 ? -1 : 0; }
 // A record number: present, numeric, whole and within lo..hi; else -1.
 int RecordNumber(std::string_view body, std::string_view tag, int lo, int hi) {
@@ -218,7 +211,7 @@ void SplitList(std::string_view list, char sep, F&& each) {
 
 int16_t GetTagNumber(std::size_t& pos, std::string_view text, std::string_view tag) {
   double v = 0;
-  return TagNumber(pos, text, tag, v, true) ? Nearest(v) : int16_t{0};
+  return TagNumber(pos, text, tag, v) ? Nearest(v) : int16_t{0};
 }
 
 namespace {
@@ -229,9 +222,6 @@ void PairOf(TagHit h, int16_t& a, int16_t& b) {
   if (c == std::string_view::npos) return;
   a = NumberOf(h.text.substr(0, c));
   b = NumberOf(h.text.substr(c + 1));
-}
-void ReadPair(std::size_t& pos, std::string_view text, std::string_view tag, int16_t& a, int16_t& b) {
-  PairOf(FindTagIn(pos, text, tag, false), a, b);
 }
 }  // namespace
 
@@ -639,7 +629,7 @@ template <typename F>
 void ForEachElement(std::string_view text, std::string_view tag, F&& each) {
   std::size_t pos = 1;
   while (true) {
-    TagHit h = FindTagIn(pos, text, tag, false);
+    TagHit h = FindTag(pos, text, tag);
     if (h.text.empty()) return;
     each(h.text);
   }
@@ -698,7 +688,7 @@ void ReadSubmix(DeskState& s, std::string_view body, ReadReport& rep) {
   std::size_t pos = 1, j = 0;
   while (j < m.Level.size()) {
     int16_t ch = 0, lv = 0;
-    ReadPair(pos, body, "Level", ch, lv);
+    GetTagPair(pos, body, "Level", ch, lv);
     if (ch == 0 && lv == 0) break;
     // The tick indexes its tables by the channel; keep the list to real
     // channels and levels.
@@ -781,20 +771,20 @@ void ReadScreen(DeskState& s, std::string_view body, ReadReport& rep, int& highe
   std::size_t pos = 1;
   while (true) {
     int16_t f = 0, lv = 0;
-    ReadPair(pos, body, "Fad_Sel", f, lv);
+    GetTagPair(pos, body, "Fad_Sel", f, lv);
     if (f < 1 && lv < 1) break;
     if (f >= 0 && f < static_cast<int>(r.FaderSel.size())) r.FaderSel[static_cast<std::size_t>(f)] = lv;
   }
   pos = 1;
   while (true) {
     int16_t k = 0, lv = 0;
-    ReadPair(pos, body, "Preset", k, lv);
+    GetTagPair(pos, body, "Preset", k, lv);
     if (k < 1 && lv < 1) break;
     if (k >= 0 && k < static_cast<int>(r.Preset.size())) r.Preset[static_cast<std::size_t>(k)] = lv;
   }
   pos = 1;
   while (true) {
-    TagHit h = FindTagIn(pos, body, "But_Sel", false);
+    TagHit h = FindTag(pos, body, "But_Sel");
     if (!h.found) break;
     double v = 0;
     if (IsNumericText(h.text, v) && InRange(Nearest32(v), 0, static_cast<int>(r.ButtonSel.size()) - 1))
@@ -857,12 +847,12 @@ void ReadChase(DeskState& s, std::string_view body, ReadReport& rep) {
   c.Loop = Number(head, "Loop");
   {
     std::size_t p = 1;
-    TagHit h = FindTagIn(p, head, "Channels", false);
+    TagHit h = FindTag(p, head, "Channels");
     if (h.found) FillList(c.Channels, h.text, kChaseChannels, 0, kDeskChannels - 1);
   }
   std::size_t pos = 1;
   while (true) {
-    TagHit st = FindTagIn(pos, body, "Step", false);
+    TagHit st = FindTag(pos, body, "Step");
     if (!st.found) break;
     int k = RecordNumber(st.text, "Num", 0, kChaseSteps - 1);
     if (k < 0) {
@@ -873,13 +863,13 @@ void ReadChase(DeskState& s, std::string_view body, ReadReport& rep) {
     c.Speed[row] = StepSeconds(st.text, "Speed");
     c.Time[row] = StepSeconds(st.text, "Time");
     std::size_t p = 1;
-    TagHit d = FindTagIn(p, st.text, "Data", false);
+    TagHit d = FindTag(p, st.text, "Data");
     if (d.found) FillList(c.Data[row], d.text, kChaseChannels, -32768, 32767);
     p = 1;
-    TagHit f = FindTagIn(p, st.text, "Fade", false);
+    TagHit f = FindTag(p, st.text, "Fade");
     if (f.found) FillList(c.Fade[row], f.text, kChaseChannels, -32768, 32767);
     p = 1;
-    TagHit x = FindTagIn(p, st.text, "Fix", false);
+    TagHit x = FindTag(p, st.text, "Fix");
     if (x.found) FillList(c.Fix[row], x.text, 6, 0, 20);
   }
   ++rep.records;

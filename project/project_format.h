@@ -23,9 +23,6 @@ struct TagHit {
   bool found = false;     // both tags present, the close after the open
 };
 TagHit FindTag(std::size_t& pos, std::string_view text, std::string_view tag);
-// The same; without keepPosition a missing open tag returns at once and
-// leaves `pos` undefined, for callers that stop there anyway.
-TagHit FindTagIn(std::size_t& pos, std::string_view text, std::string_view tag, bool keepPosition);
 std::string GetTagText(std::size_t& pos, std::string_view text, std::string_view tag);
 // The nearest integer of the element's text; 0 when missing or not numeric.
 int16_t GetTagNumber(std::size_t& pos, std::string_view text, std::string_view tag);
