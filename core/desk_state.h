@@ -126,6 +126,7 @@ struct DeskState {
   std::string ProjectFileName = "untitled";
   std::string ProjectName;
   std::string ProjectText;
+  std::string ProjectDate;  // date of the last whole save (project information)
   std::string ProjectPath;
   int16_t ProjectVersion = 0;
   int16_t ProjectChanged = 0;

@@ -1,0 +1,140 @@
+#include "project/project_menus.h"
+
+#include <functional>
+#include <optional>
+
+#include "app/desk.h"
+#include "core/hoofdblad.h"
+#include "playback/playdesk.h"
+#include "project/project_format.h"
+#include "project/project_io.h"
+
+namespace lumora {
+
+namespace {
+
+void Statuses(Desk& d, const std::string& main, const std::string& play) {
+  d.hoofdblad().Status.setText(main);
+  d.playdesk().Status.setText(play);
+}
+
+std::string InitialPath(const Desk& d) { return d.state.ProjectPath.empty() ? "*.xml" : d.state.ProjectPath; }
+
+// The save dialog; its answer becomes ProjectPath, a cancel empties it so
+// the next instant save asks again.
+std::optional<std::string> AskSavePath(Desk& d, const std::string& title) {
+  auto r = d.dialogs().FileDialog(FileKind::Save, title, kProjectFilter, InitialPath(d));
+  if (!r || r->empty() || *r == "*.xml") {
+    d.state.ProjectPath.clear();
+    return std::nullopt;
+  }
+  d.state.ProjectPath = *r;
+  return r;
+}
+
+void SaveFailed(Desk& d, const std::string& path, const std::string& reason) {
+  d.dialogs().Message(" The file " + path + " could not be saved (" + reason +
+                          "). Any previous file of that name is unchanged.",
+                      " Save Error", MsgIcon::Exclamation);
+  Statuses(d, " Save Failed ", " Save Failed");
+}
+
+void SavePart(Desk& d, const std::string& title, const std::function<std::string(const DeskState&)>& writer,
+              const std::string& mainStatus, const std::string& playStatus) {
+  auto path = AskSavePath(d, title);
+  if (!path) return;
+  std::string err = WriteFileAtomically(*path, writer(d.state));
+  if (!err.empty()) {
+    SaveFailed(d, *path, err);
+    return;
+  }
+  Statuses(d, mainStatus, playStatus);
+}
+
+void LoadWithDialog(Desk& d, bool redraw) {
+  auto r = d.dialogs().FileDialog(FileKind::Open, " Load Lumora Project", kProjectFilter, InitialPath(d));
+  if (!r || r->empty() || *r == "*.xml") return;
+  std::string err = LoadProject(d, *r, redraw);
+  if (!err.empty()) {
+    d.dialogs().Message(" The file " + *r + " could not be loaded (" + err + "). Nothing was changed.",
+                        " Load Error", MsgIcon::Exclamation);
+    Statuses(d, " Load Failed ", " Load Failed");
+  }
+}
+
+}  // namespace
+
+std::string SaveWholeProject(Desk& d, const std::string& path) {
+  DeskState& s = d.state;
+  const int16_t before = s.ProjectVersion;
+  if (s.ProjectVersion < 32767) ++s.ProjectVersion;
+  const std::string date = TodayText();
+  std::string err = WriteFileAtomically(path, WriteWholeProject(s, date));
+  if (!err.empty()) {
+    // Nothing was saved, so nothing was versioned either.
+    s.ProjectVersion = before;
+    SaveFailed(d, path, err);
+    return err;
+  }
+  s.ProjectDate = date;
+  s.ProjectChanged = 0;
+  Statuses(d, " Project Saved ", " Project Saved");
+  return {};
+}
+
+void SaveXML_Click(Desk& d) {
+  auto path = AskSavePath(d, "Save DMX Project");
+  if (!path) return;
+  SaveWholeProject(d, *path);
+}
+
+void Save_Instant_Click(Desk& d) {
+  if (d.state.ProjectPath.empty()) {
+    SaveXML_Click(d);
+    return;
+  }
+  SaveWholeProject(d, d.state.ProjectPath);
+}
+
+void Save_Submix_XML_Click(Desk& d) {
+  SavePart(d, "Save DMX Submixes", WriteSubmixFile, " Submix Saved ", " Submix Saved");
+}
+
+void Save_Patch_XML_Click(Desk& d) {
+  SavePart(d, "Save DMX Patches", WritePatchFile, " Patches Saved ", " Patches Saved");
+}
+
+void Save_Chase_XML_Click(Desk& d) {
+  SavePart(d, "Save DMX Sequences", WriteSequenceFile, " Sequences Saved ", " Sequences Saved");
+}
+
+void LoadXML_Click(Desk& d) { LoadWithDialog(d, true); }
+
+void Load_P_XML_Click(Desk& d) { LoadWithDialog(d, false); }
+
+std::string LoadProject(Desk& d, const std::string& path, bool redraw) {
+  std::string text;
+  std::string err = ReadWholeFile(path, text);
+  if (!err.empty()) return err;
+  // Without the root element this is some other file; reading it would
+  // report success for a load that did nothing useful.
+  if (text.find("<Lumora_XML>") == std::string::npos) return "it is not a Lumora project file";
+  DeskState& s = d.state;
+  ReadReport rep = ReadProjectText(s, text);
+  s.ProjectPath = path;
+  s.ProjectFileName = path;
+  // AdapterType is set by the reader; the adapter's send step picks it up on
+  // the next tick, without the set-up dialog's selection effects.
+  // Art-Net ports read from the file are in ArtPorts; the node applies them
+  // when its configuration is next applied (the apply call joins here once
+  // the node is in the tree). The BCF mode is stored for the surface.
+  (void)rep;
+  Statuses(d, "Project Loaded ", "Project Loaded");
+  if (redraw) {
+    d.hoofdblad().RefreshDesk();
+    d.playdesk().RedrawPlaydesk();
+  }
+  return {};
+}
+
+}  // namespace lumora
