@@ -52,9 +52,11 @@ Desk::Desk(const DeskOptions& opts, Dialogs& dialogs)
 }
 
 Desk::~Desk() {
-  // Windows go first, in the reverse order of their making; then the objects
-  // the subsystems own (adapters, devices), which windows may use but which
-  // must not touch a window when they go.
+  // The objects the subsystems own (adapters, devices, engines) go first:
+  // they may hold timers and controls of the windows. Then the windows, in
+  // the reverse order of their making; a window must not touch a subsystem
+  // object in its destructor.
+  owned_.clear();
   forms_.clear();
   cli_.reset();
   bcfConfigure_.reset();
@@ -74,7 +76,6 @@ Desk::~Desk() {
   realout_.reset();
   playdesk_.reset();
   hoofdblad_.reset();
-  owned_.clear();
 }
 
 void Desk::registerGlobals() {

@@ -77,8 +77,8 @@ class Desk {
     if (type > 0 && type < static_cast<int>(adapters_.size())) adapters_[static_cast<std::size_t>(type)] = a;
   }
   // Objects the desk owns for the subsystems (adapters, engines, devices).
-  // They outlive every window and must not touch a window in their
-  // destructors.
+  // They go before the windows when the desk ends, so they may own timers
+  // and controls of windows; a window must not touch them in its destructor.
   template <typename T, typename... A>
   T& own(A&&... args) {
     auto p = std::make_unique<Holder<T>>(std::forward<A>(args)...);
