@@ -8,6 +8,7 @@
 #include "core/editpatchlist.h"
 #include "core/levels.h"
 #include "core/output_tick.h"
+#include "remote/bcf.h"
 #include "core/realout.h"
 #include "output/art_config.h"
 #include "output/portsetup.h"
@@ -232,7 +233,9 @@ void Hoofdblad::Slider1_Change(int k) {
   const int level = 255 - Slider1[k].Value();
   Text1[k].setText(Num(level));
   desk().state.DeskLevels[ChannelOf(k)] = static_cast<int16_t>(level);
-  // Control surface feedback for fader k belongs here.
+  // The surface's faders stand for desk channels (as its input writes them),
+  // whichever bank the screen shows.
+  BcfFeedbackFader(desk(), kBcfMainDesk, ChannelOf(k), level);
   syncChannelNames();
 }
 

@@ -9,6 +9,7 @@
 #include "core/hoofdblad.h"
 #include "core/levels.h"
 #include "core/state_registry.h"
+#include "remote/bcf.h"
 #include "playback/function_levels.h"
 #include "playback/instant_screen.h"
 #include "playback/namedit.h"
@@ -347,6 +348,7 @@ void Playdesk::RecallScreen(int n) {
   Preset.setValue(255 - std::clamp<int>(r.PresetLevel, 0, 255));
   RedrawPlaydesk();
   RecomputeFunctionLevels();
+  BcfFollowPlayDesk(desk());
   setStatus(" Screen " + Num(n) + " Recalled");
 }
 
@@ -483,6 +485,7 @@ void Playdesk::ButtonPress(int slot) {
   }
   drawButton(slot);
   RecomputeFunctionLevels();
+  BcfFeedbackButton(desk(), kBcfPlayDesk, b, desk().state.PlayButtonState[b]);
 }
 
 void Playdesk::ButtonRelease(int slot) {
@@ -500,6 +503,7 @@ void Playdesk::ButtonRelease(int slot) {
   }
   drawButton(slot);
   RecomputeFunctionLevels();
+  BcfFeedbackButton(desk(), kBcfPlayDesk, b, desk().state.PlayButtonState[b]);
 }
 
 void Playdesk::Slider1_Change(int slot) {
@@ -511,6 +515,7 @@ void Playdesk::Slider1_Change(int slot) {
   Text6[slot].setCaption(Num(level));
   if (s.FaderFunctions[f].Function == kFnSequence) SequenceFader(f, level);
   RecomputeFunctionLevels();
+  BcfFeedbackFader(desk(), kBcfPlayDesk, f, level);
 }
 
 void Playdesk::SequenceFader(int f, int level) {
@@ -550,6 +555,7 @@ void Playdesk::Submix_Clear_Click() {
     if (s.FaderFunctions[f].Function == kFnSequence) StopSequence(s.FaderFunctions[f].Value);
   RedrawPlaydesk();
   RecomputeFunctionLevels();
+  BcfFollowPlayDesk(desk());
   setStatus(" Submixes Cleared ");
 }
 
@@ -562,6 +568,7 @@ void Playdesk::Clear_All_Click() {
   desk().hoofdblad().RefreshDesk();
   RedrawPlaydesk();
   RecomputeFunctionLevels();
+  BcfFollowPlayDesk(desk());
   setStatus(" Desk Cleared ");
 }
 
@@ -859,6 +866,7 @@ void Playdesk::CompleteTake() {
   setSide(FadeDown == 0, s.LiveScreen);
   setSide(FadeDown != 0, UpcomingScreen);
   loadScreenIntoDesk(s.LiveScreen);
+  BcfFollowPlayDesk(desk());
   if (live.Auto) {
     if (!followOn) {
       setStatus(" Next Cue " + Num(next) + " Refused");

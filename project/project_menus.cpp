@@ -4,6 +4,9 @@
 #include <optional>
 
 #include "app/desk.h"
+#include "output/art_config.h"
+#include "output/artnet.h"
+#include "remote/bcf.h"
 #include "core/hoofdblad.h"
 #include "playback/playdesk.h"
 #include "project/project_format.h"
@@ -125,10 +128,25 @@ std::string LoadProject(Desk& d, const std::string& path, bool redraw) {
   s.ProjectFileName = path;
   // AdapterType is set by the reader; the adapter's send step picks it up on
   // the next tick, without the set-up dialog's selection effects.
-  // Art-Net ports read from the file are in ArtPorts; the node applies them
-  // when its configuration is next applied (the apply call joins here once
-  // the node is in the tree). The BCF mode is stored for the surface.
-  (void)rep;
+  if (rep.bcfMode > 0) {
+    // The surface is started as "Connect to BCF" does, then keeps the mode
+    // the show was saved with when it was found.
+    BCF& b = d.bcf();
+    b.Load();
+    b.BcfConnect();
+    if (s.BcfMode > 0) {
+      s.BcfMode = rep.bcfMode;
+      b.PanelRefresh();
+      b.Show();
+    } else {
+      b.Unload();
+    }
+  }
+  if (rep.network) {
+    // The set-up dialog loads (initialising the node) without showing.
+    d.artConfig().Load();
+    ArtApply(d);
+  }
   Statuses(d, "Project Loaded ", "Project Loaded");
   if (redraw) {
     d.hoofdblad().RefreshDesk();

@@ -256,4 +256,11 @@ void BcfFeedbackButton(Desk& d, BcfDesk from, int b, int16_t state) {
   f.BcfSendCC(kFirstButton + b, state == -1 ? 127 : 0);
 }
 
+void BcfFollowPlayDesk(Desk& d) {
+  if (d.state.BcfMode != kBcfPlayDesk) return;
+  const int g = d.bcf().FaderGroup;
+  for (int i = 8 * g; i < 8 * g + 8; ++i) BcfFeedbackFader(d, kBcfPlayDesk, i, d.state.PlayFaderLevel[i]);
+  for (int b = 0; b < 16; ++b) BcfFeedbackButton(d, kBcfPlayDesk, b, d.state.PlayButtonState[b]);
+}
+
 }  // namespace lumora

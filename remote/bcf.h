@@ -71,6 +71,10 @@ class BCF : public Form {
 void BcfFeedbackFader(Desk& d, BcfDesk from, int i, int level);
 void BcfFeedbackButton(Desk& d, BcfDesk from, int b, int16_t state);
 
+// Many levels of the playback desk changed at once (recall, clears, a take
+// completed): the surface's faders of the group shown and its buttons follow.
+void BcfFollowPlayDesk(Desk& d);
+
 // The text shown for a mode.
 const char* BcfModeText(int mode);
 

@@ -137,6 +137,45 @@ TEST_F(Bcf, ButtonLightsFollowTheFirstSixteenButtons) {
   EXPECT_EQ(sent(), "[[176,68,127]]");
 }
 
+TEST_F(Bcf, MainDeskFaderMovesFollowOnTheSurface) {
+  connect();
+  cmd("set Hoofdblad.Slider1(2) 55");  // channel 3 to 200
+  EXPECT_EQ(sent(), "[[176,83,100]]");
+  cmd("click Hoofdblad.Inc_Channel");
+  cmd("set Hoofdblad.Slider1(2) 55");  // channel 35: not on the surface's group
+  EXPECT_EQ(sent(), "[]");
+}
+
+TEST_F(Bcf, PlaybackButtonsAndFadersFollowOnTheSurface) {
+  connect();
+  cmd("click BCF.Pannel_Inc");
+  sent();
+  S().ButtonFunctions[4].Function = kFnPreset;
+  S().ButtonFunctions[4].Latch = -1;
+  cmd("mousedown Playdesk.Command1(4) left");
+  EXPECT_EQ(sent(), "[[176,69,127]]");
+  cmd("mouseup Playdesk.Command1(4) left");  // a latching button stays on
+  EXPECT_EQ(sent(), "[[176,69,127]]");
+  cmd("mousedown Playdesk.Command1(4) left");
+  EXPECT_EQ(sent(), "[[176,69,0]]");
+  cmd("set Playdesk.Slider1(1) 55");
+  EXPECT_EQ(sent(), "[[176,82,100]]");
+}
+
+TEST_F(Bcf, SurfaceButtonOnASequenceRunsTheSequence) {
+  connect();
+  cmd("click BCF.Pannel_Inc");
+  S().Chases[0].Steps = 2;
+  S().Chases[0].Data[1][0] = 200;
+  S().ButtonFunctions[0].Function = kFnSequence;
+  S().ButtonFunctions[0].Value = 0;
+  cmd("sim midi cc 65 127");
+  cmd("advance 300");
+  bool lit = false;
+  for (int i = 0; i < 64; ++i) lit = lit || S().PlayChaseLevels[i] > 0;
+  EXPECT_TRUE(lit);
+}
+
 TEST_F(Bcf, UnloadingTheWindowClosesThePorts) {
   connect();
   cmd("unload BCF");

@@ -148,6 +148,23 @@ TEST_F(Cli, ScreenCallShowsSelectedOnBothStatusLines) {
   EXPECT_EQ(get("Playdesk.Status"), "\"Cue 12 Selected\"");
 }
 
+TEST_F(Cli, ScreenCallOutsideRunModeSelectsAndRecallsTheScreen) {
+  S().Screens[12].Preset[2] = 180;
+  S().ScreenCount = 13;
+  type("C12E");
+  EXPECT_EQ(get("CurrentScreen"), "12");
+  EXPECT_EQ(level(3), 180);
+}
+
+TEST_F(Cli, ScreenCallInRunModeTakesTheScreen) {
+  S().ScreenCount = 13;
+  cmd("click Playdesk.Run_Switch");
+  ASSERT_EQ(get("RunMode"), "-1");
+  type("C12E");
+  EXPECT_EQ(get("LiveScreen"), "12");
+  EXPECT_EQ(get("AutotakeRunning"), "-1");
+}
+
 TEST_F(Cli, ScreenCallBeyondTheStoreIsRefused) {
   type("C250E");
   EXPECT_EQ(indicator(), red);
