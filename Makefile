@@ -29,9 +29,9 @@ build-asan: deps $(ASAN_BUILD)/build.ninja
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "no display: starting the desk under Xvfb"; \
-	  xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/lumora --demo; \
+	  xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/lumora --project project/demo/demo_show.xml; \
 	else \
-	  $(BUILD)/lumora --demo; \
+	  $(BUILD)/lumora --project project/demo/demo_show.xml; \
 	fi
 
 test: deps test-normal test-asan

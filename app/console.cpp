@@ -118,7 +118,10 @@ std::string segText(const AddressSegment& s) {
   std::string t = s.name;
   if (s.hasIndex) {
     t += "(";
-    for (std::size_t i = 0; i < s.index.size(); ++i) t += (i ? "," : "") + std::to_string(s.index[i]);
+    for (std::size_t i = 0; i < s.index.size(); ++i) {
+      if (i) t += ',';
+      t += std::to_string(s.index[i]);
+    }
     t += ")";
   }
   return t;

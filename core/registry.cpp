@@ -66,7 +66,8 @@ NodePtr Resolve(const Registry& reg, const std::vector<AddressSegment>& segs, st
   std::string joined;
   std::vector<std::string> prefixes;
   for (std::size_t k = 0; k < segs.size(); ++k) {
-    joined += (k ? "." : "") + segs[k].name;
+    if (k) joined += '.';
+    joined += segs[k].name;
     prefixes.push_back(joined);
     if (segs[k].hasIndex) break;
   }
