@@ -12,6 +12,7 @@
 
 #include "core/fader_function_form.h"
 #include "gui/view.h"
+#include "gui/desk_fader.h"
 #include "gui/widgets.h"
 
 namespace lumora::gui {
@@ -94,8 +95,7 @@ void LayOutFunctionEditor(FormView& v, FunctionEditor& m, QLayout* extra) {
   auto* lv = new QVBoxLayout;
   auto* cap = new QLabel(&v);
   b.bind(cap, m.Label4);
-  auto* s = new QSlider(Qt::Vertical, &v);
-  s->setInvertedAppearance(true);
+  auto* s = new DeskFader(&v);  // 0 at the top = full, lit from the bottom
   s->setMinimumHeight(160);
   b.bind(s, m.Slider1);
   auto* lvl = new QLineEdit(&v);
