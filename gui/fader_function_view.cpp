@@ -43,7 +43,9 @@ void LayOutFunctionEditor(FormView& v, FunctionEditor& m, QLayout* extra) {
   g->addWidget(fun, row++, 1, 1, 3);
   auto* name = new QLineEdit(&v);
   b.bind(name, m.F_Name);
-  g->addWidget(new QLabel("Name", &v), row, 0);
+  auto* nameLbl = new QLabel("Name", &v);
+  FollowVisibility(nameLbl, name);
+  g->addWidget(nameLbl, row, 0);
   g->addWidget(name, row++, 1, 1, 3);
   auto* numLbl = new QLabel(&v);
   b.bind(numLbl, m.Number_Label);
@@ -78,7 +80,9 @@ void LayOutFunctionEditor(FormView& v, FunctionEditor& m, QLayout* extra) {
   auto* colour = new ColourPatch(m.Colour_box, &v);
   colour->setFixedSize(60, 30);
   b.bindCustom(colour, m.Colour_box);
-  g->addWidget(new QLabel("Colour", &v), row, 0);
+  auto* colourLbl = new QLabel("Colour", &v);
+  FollowVisibility(colourLbl, colour);
+  g->addWidget(colourLbl, row, 0);
   g->addWidget(colour, row, 1);
   auto* rgb = new QHBoxLayout;
   for (Control* c : {&m.R_Label, &m.G_Label, &m.B_Label}) {
