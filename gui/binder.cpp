@@ -151,11 +151,15 @@ void Binder::bind(QCheckBox* w, Control& c) {
 }
 
 void Binder::bind(QRadioButton* w, Control& c) {
-  connect(w, &QRadioButton::clicked, this, [this, &c] {
+  connect(w, &QRadioButton::clicked, this, [this, w, &c] {
     fire([&c] {
       c.setValue(1);
       c.Click();
     });
+    // A click on a chosen option of a non-exclusive group unchecks the
+    // widget while the model keeps it chosen (no revision to resync on).
+    QSignalBlocker block(w);
+    w->setChecked(c.Value() != 0);
   });
   add(w, c, [w, &c, this] {
     QSignalBlocker block(w);

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "gui/bar_widget.h"
+#include "gui/desk_fader.h"
 #include "gui/gui_host.h"
 #include "gui/log_slider_widget.h"
 #include "gui/view.h"
@@ -61,6 +62,14 @@ class XYPad : public QWidget {
 QSlider* VFader(QWidget* parent, int minH = 150) {
   auto* s = new QSlider(Qt::Vertical, parent);
   s->setInvertedAppearance(true);  // 0 at the top
+  s->setMinimumHeight(minH);
+  return s;
+}
+
+// A level fader (value 0 at the top = full), lit from the bottom like the
+// main desk's, so a dark channel does not read as a full groove.
+QSlider* LevelFader(QWidget* parent, int minH = 150) {
+  auto* s = new DeskFader(parent);
   s->setMinimumHeight(minH);
   return s;
 }
@@ -180,7 +189,7 @@ class ChasesView : public FormView {
       binder().bindCustom(ind, m_.Picture1[c]);
       g->addWidget(ind, 2, col, Qt::AlignHCenter);
       if (c < kPlainChaseChannels) {
-        auto* s = VFader(strip);
+        auto* s = LevelFader(strip);
         binder().bind(s, m_.Slider1[c]);
         g->addWidget(s, 3, col, Qt::AlignHCenter);
         auto* full = new QPushButton(strip);
@@ -218,7 +227,7 @@ class ChasesView : public FormView {
     fade->afterUserChange = [this] { this->host().syncAll(); };
     binder().bindCustom(fade, m_.LogSlider4);
     sg->addWidget(fade, 1, 1, Qt::AlignHCenter);
-    auto* master = VFader(side);
+    auto* master = LevelFader(side);
     binder().bind(master, m_.Slider2);
     sg->addWidget(master, 1, 2, Qt::AlignHCenter);
     auto* t7 = new QLineEdit(side);

@@ -12,6 +12,7 @@
 
 #include "core/fader_function_form.h"
 #include "gui/view.h"
+#include "gui/desk_fader.h"
 #include "gui/widgets.h"
 
 namespace lumora::gui {
@@ -42,7 +43,9 @@ void LayOutFunctionEditor(FormView& v, FunctionEditor& m, QLayout* extra) {
   g->addWidget(fun, row++, 1, 1, 3);
   auto* name = new QLineEdit(&v);
   b.bind(name, m.F_Name);
-  g->addWidget(new QLabel("Name", &v), row, 0);
+  auto* nameLbl = new QLabel("Name", &v);
+  FollowVisibility(nameLbl, name);
+  g->addWidget(nameLbl, row, 0);
   g->addWidget(name, row++, 1, 1, 3);
   auto* numLbl = new QLabel(&v);
   b.bind(numLbl, m.Number_Label);
@@ -77,7 +80,9 @@ void LayOutFunctionEditor(FormView& v, FunctionEditor& m, QLayout* extra) {
   auto* colour = new ColourPatch(m.Colour_box, &v);
   colour->setFixedSize(60, 30);
   b.bindCustom(colour, m.Colour_box);
-  g->addWidget(new QLabel("Colour", &v), row, 0);
+  auto* colourLbl = new QLabel("Colour", &v);
+  FollowVisibility(colourLbl, colour);
+  g->addWidget(colourLbl, row, 0);
   g->addWidget(colour, row, 1);
   auto* rgb = new QHBoxLayout;
   for (Control* c : {&m.R_Label, &m.G_Label, &m.B_Label}) {
@@ -94,8 +99,7 @@ void LayOutFunctionEditor(FormView& v, FunctionEditor& m, QLayout* extra) {
   auto* lv = new QVBoxLayout;
   auto* cap = new QLabel(&v);
   b.bind(cap, m.Label4);
-  auto* s = new QSlider(Qt::Vertical, &v);
-  s->setInvertedAppearance(true);
+  auto* s = new DeskFader(&v);  // 0 at the top = full, lit from the bottom
   s->setMinimumHeight(160);
   b.bind(s, m.Slider1);
   auto* lvl = new QLineEdit(&v);

@@ -108,6 +108,7 @@ class FixturePropView : public FormView {
     binder().bindCustom(col, m_.colour_bx);
     eg->addWidget(col, 6, 1);
     eg->setRowStretch(7, 1);
+    eg->setColumnStretch(2, 1);  // fields beside their captions, the room after them
     body->addWidget(entry, 1);
     root->addLayout(body, 1);
 

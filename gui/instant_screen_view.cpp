@@ -20,7 +20,17 @@ class InstantScreenView : public FormView {
       root->addWidget(b);
     }
     root->addStretch(1);
-    resize(200, 300);
+    resize(200, sizeHint().height());
+  }
+
+  // The panel is as tall as its shown buttons: no empty band under a few
+  // screens, no clipped buttons under many.
+  void syncView() override {
+    FormView::syncView();
+    if (!layout()) return;
+    layout()->activate();
+    const int h = sizeHint().height();
+    if (isVisible() && height() != h) resize(width(), h);
   }
 };
 

@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "gui/desk_fader.h"
 #include "gui/view.h"
 #include "gui/widgets.h"
 #include "playback/namedit.h"
@@ -87,8 +88,7 @@ class NameditView : public FormView {
     level->setReadOnly(true);
     level->setFixedWidth(50);
     binder().bind(level, m.Text5);
-    auto* s = new QSlider(Qt::Vertical, content);
-    s->setInvertedAppearance(true);
+    auto* s = new DeskFader(content);  // the entry's level, lit from the bottom
     s->setMinimumHeight(120);
     binder().bind(s, m.Slider1);
     cg->addWidget(kind, 0, 1);

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "controls/log_slider.h"
+#include "gui/desk_fader.h"
 #include "gui/view.h"
 #include "gui/widgets.h"
 #include "playback/playdesk.h"
@@ -22,9 +23,18 @@ namespace lumora::gui {
 
 namespace {
 
+// A level fader: value 0 at the top = full, lit from the bottom up to the cap
+// (a plain inverted slider would light the groove from the top, upside down).
 QSlider* fader(QWidget* parent, int minHeight = 150) {
+  auto* s = new DeskFader(parent);
+  s->setMinimumHeight(minHeight);
+  return s;
+}
+
+// The A/B crossfader is a position, not a level: a plain slider.
+QSlider* crossfader(QWidget* parent, int minHeight) {
   auto* s = new QSlider(Qt::Vertical, parent);
-  s->setInvertedAppearance(true);  // value 0 at the top = full
+  s->setInvertedAppearance(true);
   s->setMinimumHeight(minHeight);
   return s;
 }
@@ -206,7 +216,7 @@ class PlaydeskView : public FormView {
       rg->addLayout(h, row, 0, 1, 2);
     };
     side(m_.Run_A, m_.Run_A_Num, "A", 2);
-    auto* xf = fader(run, 180);
+    auto* xf = crossfader(run, 180);
     binder().bind(xf, m_.Run_Crossfade);
     rg->addWidget(xf, 3, 0, 1, 2, Qt::AlignHCenter);
     side(m_.Run_B, m_.Run_B_Num, "B", 4);

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/view.h"
 #include "output/portsetup.h"
@@ -45,7 +46,9 @@ class PortsetupView : public FormView {
     binder().bind(name, m_.Adapter_Name);
     root->addWidget(name);
 
-    // Port group: the options carry no text of their own, their labels do.
+    // Port group: the options carry no text of their own; their labels'
+    // captions become the options' texts (syncView), so a click on the port
+    // name chooses the port as a technician expects.
     auto* port = new QGridLayout;
     port->setHorizontalSpacing(6);
     auto* portLabel = new QLabel(this);
@@ -55,10 +58,8 @@ class PortsetupView : public FormView {
       auto* opt = new QRadioButton(this);
       opt->setAutoExclusive(false);  // the model keeps the pair exclusive
       binder().bind(opt, i == 0 ? m_.Option1 : m_.Option2);
-      auto* lbl = new QLabel(this);
-      binder().bind(lbl, m_.Label1[i]);
-      port->addWidget(opt, i + 1, 0);
-      port->addWidget(lbl, i + 1, 1);
+      options_[i] = opt;
+      port->addWidget(opt, i + 1, 0, 1, 2);
     }
     port->setColumnStretch(1, 1);
     root->addLayout(port);
@@ -99,8 +100,21 @@ class PortsetupView : public FormView {
     root->addLayout(buttons);
   }
 
+  void syncView() override {
+    FormView::syncView();
+    for (int i = 0; i < 2; ++i) options_[i]->setText(QString::fromStdString(m_.Label1[i].Caption()));
+    // The groups come and go with the adapter: fit the height to what shows,
+    // so no blank band is left under a smaller group.
+    if (layout()) {
+      layout()->activate();
+      const int h = std::max(minimumSizeHint().height(), sizeHint().height());
+      if (isVisible() && height() != h) resize(width(), h);
+    }
+  }
+
  private:
   Portsetup& m_;
+  QRadioButton* options_[2] = {nullptr, nullptr};
 };
 
 ViewRegistrar reg("Portsetup", [](Form& f, GuiHost& h) { return new PortsetupView(f, h); });

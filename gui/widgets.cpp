@@ -1,6 +1,8 @@
 #include "gui/widgets.h"
 
+#include <QEvent>
 #include <QPainter>
+#include <QPointer>
 
 #include "gui/binder.h"
 
@@ -19,6 +21,31 @@ void ColourPatch::paintEvent(QPaintEvent*) {
     p.setPen(col.lightness() > 128 ? Qt::black : Qt::white);
     p.drawText(rect(), Qt::AlignCenter, QString::fromStdString(c_.Caption()));
   }
+}
+
+namespace {
+
+class VisibilityFollower : public QObject {
+ public:
+  VisibilityFollower(QWidget* caption, QWidget* field) : QObject(field), caption_(caption) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (!caption_) return false;
+    if (e->type() == QEvent::ShowToParent) caption_->setVisible(true);
+    if (e->type() == QEvent::HideToParent) caption_->setVisible(false);
+    return false;
+  }
+
+ private:
+  QPointer<QWidget> caption_;
+};
+
+}  // namespace
+
+void FollowVisibility(QWidget* caption, QWidget* field) {
+  field->installEventFilter(new VisibilityFollower(caption, field));
+  caption->setVisible(!field->isHidden());
 }
 
 }  // namespace lumora::gui

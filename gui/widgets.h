@@ -21,4 +21,8 @@ class ColourPatch : public QWidget {
   Control& c_;
 };
 
+// Keeps a fixed caption label shown exactly while its field is shown, for
+// captions the model does not know of (the field's control hides alone).
+void FollowVisibility(QWidget* caption, QWidget* field);
+
 }  // namespace lumora::gui

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -99,6 +100,34 @@ TEST_F(PlayViews, FunctionEditorShowsTheFieldsOfTheChosenFunction) {
   int nowShown = 0;
   for (auto* e : v->findChildren<QLineEdit*>()) nowShown += e->isVisibleTo(v) ? 1 : 0;
   EXPECT_GT(nowShown, shownEdits);  // the three channel boxes appear
+}
+
+TEST_F(PlayViews, FieldCaptionsHideWithTheirFields) {
+  desk->faderFunctionForm().OpenOn(20);
+  host->syncAll();
+  FormView* v = host->view(desk->faderFunctionForm());
+  ASSERT_TRUE(v);
+  QComboBox* fun = v->findChildren<QComboBox*>().value(0);
+  ASSERT_TRUE(fun);
+  QLabel* colour = nullptr;
+  QLabel* name = nullptr;
+  for (auto* l : v->findChildren<QLabel*>()) {
+    if (l->text() == "Colour") colour = l;
+    if (l->text() == "Name") name = l;
+  }
+  ASSERT_TRUE(colour && name);
+  int shown = 0, hidden = 0;
+  for (int i = 0; i < fun->count(); ++i) {
+    fun->setCurrentIndex(i);
+    emit fun->activated(i);
+    host->syncAll();
+    const auto& m = desk->faderFunctionForm();
+    EXPECT_EQ(colour->isVisibleTo(v), m.Colour_box.Visible()) << i;
+    EXPECT_EQ(name->isVisibleTo(v), m.F_Name.Visible()) << i;
+    (m.Colour_box.Visible() ? shown : hidden)++;
+  }
+  EXPECT_GT(shown, 0);
+  EXPECT_GT(hidden, 0);
 }
 
 TEST_F(PlayViews, ScreenEditorAndInstantPanelOpen) {
