@@ -218,11 +218,13 @@ template <typename F>
 void SplitList(std::string_view list, char sep, F&& each) {
   std::size_t start = 0;
   int k = 0;
+  // Items are a few characters: a plain loop beats a search call per item.
+  const std::size_t n = list.size();
   while (true) {
-    std::size_t e = list.find(sep, start);
-    std::string_view item = list.substr(start, e == std::string_view::npos ? std::string_view::npos : e - start);
-    if (!each(k++, item)) return;
-    if (e == std::string_view::npos) return;
+    std::size_t e = start;
+    while (e < n && list[e] != sep) ++e;
+    if (!each(k++, list.substr(start, e - start))) return;
+    if (e == n) return;
     start = e + 1;
   }
 }
@@ -237,8 +239,9 @@ namespace {
 void PairOf(TagHit h, int16_t& a, int16_t& b) {
   a = b = 0;
   if (!h.found) return;
-  std::size_t c = h.text.find(':');
-  if (c == std::string_view::npos) return;
+  std::size_t c = 0;
+  while (c < h.text.size() && h.text[c] != ':') ++c;
+  if (c == h.text.size()) return;
   a = NumberOf(h.text.substr(0, c));
   b = NumberOf(h.text.substr(c + 1));
 }
@@ -588,40 +591,58 @@ constexpr std::string_view kTagNames[kTagCount] = {
     "Steps", "Fixture", "Loop", "Channels", "Step", "Speed", "Data", "Fade", "Fix"};
 constexpr std::size_t kLongestTag = 9;
 
-// Tag names to tags: a small open-addressed table, built at compile time.
+// Tag names to tags. A hash of the length and the first and last letters
+// gives every name a slot of its own (checked when compiling), so a lookup
+// is one slot and one comparison.
 class TagTable {
  public:
   constexpr TagTable() {
     for (auto& s : slot_) s = kEmpty;
     for (int t = 0; t < kTagCount; ++t) {
-      unsigned h = Hash(kTagNames[t].data(), kTagNames[t].size());
-      while (slot_[h] != kEmpty) h = (h + 1) & kMask;
+      const std::string_view name = kTagNames[t];
+      const unsigned h = Hash(name.size(), name.front(), name.back());
+      if (slot_[h] != kEmpty) distinct_ = false;
       slot_[h] = static_cast<uint8_t>(t);
+      for (std::size_t i = 0; i < name.size(); ++i) key_[t][i] = name[i];
     }
   }
-  // The tag of a name, or -1 when the reader never asks for it.
+  constexpr bool Distinct() const { return distinct_; }
+
+  // The tag of the name p[0..n), or -1 when the reader never asks for it.
   int Find(const char* p, std::size_t n) const {
     if (n == 0 || n > kLongestTag) return -1;
-    for (unsigned h = Hash(p, n); slot_[h] != kEmpty; h = (h + 1) & kMask) {
-      const std::string_view name = kTagNames[slot_[h]];
-      if (name.size() != n) continue;
-      std::size_t i = 0;
-      while (i < n && name[i] == p[i]) ++i;
-      if (i == n) return slot_[h];
-    }
-    return -1;
+    const uint8_t t = slot_[Hash(n, p[0], p[n - 1])];
+    if (t == kEmpty || kTagNames[t].size() != n) return -1;
+    for (std::size_t i = 0; i < n; ++i)
+      if (key_[t][i] != p[i]) return -1;
+    return t;
   }
+#if defined(__SSE2__)
+  // The same with the name's first 16 bytes (and what follows it) in `v`.
+  int Find(__m128i v, const char* p, std::size_t n) const {
+    if (n == 0 || n > kLongestTag) return -1;
+    const uint8_t t = slot_[Hash(n, p[0], p[n - 1])];
+    if (t == kEmpty || kTagNames[t].size() != n) return -1;
+    const __m128i key = _mm_load_si128(reinterpret_cast<const __m128i*>(key_[t]));
+    const auto same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, key)));
+    const unsigned want = (1u << n) - 1;
+    return (same & want) == want ? t : -1;
+  }
+#endif
 
  private:
-  static constexpr unsigned kMask = 255;
   static constexpr uint8_t kEmpty = 0xff;
-  static constexpr unsigned Hash(const char* p, std::size_t n) {
-    const auto c = [p](std::size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(p[i])); };
-    return (static_cast<unsigned>(n) * 31u + c(0) * 7u + c(n - 1) * 13u + c(n / 2) * 3u) & kMask;
+  static constexpr unsigned Hash(std::size_t n, char first, char last) {
+    return (static_cast<unsigned>(n) * 25u + static_cast<unsigned char>(first) +
+            static_cast<unsigned char>(last) * 10u) &
+           255u;
   }
-  uint8_t slot_[kMask + 1]{};
+  alignas(16) char key_[kTagCount][16]{};
+  uint8_t slot_[256]{};
+  bool distinct_ = true;
 };
 constexpr TagTable kTagTable{};
+static_assert(kTagTable.Distinct(), "two tag names share a hash slot");
 
 // Where every tag the reader asks for opens or closes in the whole text, in
 // text order, found in one pass. A record's fields are then looked up in its
@@ -665,19 +686,31 @@ class TagIndex {
 
  private:
   // The tag opening or closing at the '<' at `lt`, if the reader asks for it.
+  // Its name runs to the first '>' (a name holding a '<' is none the reader
+  // asks for).
   void Add(std::size_t lt) {
     const char* const base = text_.data();
     const std::size_t n = text_.size();
     std::size_t name = lt + 1;
     const bool close = name < n && base[name] == '/';
     if (close) ++name;
-    // The name runs to the first '>'; a name holding a '<' is none the
-    // reader asks for.
-    const std::size_t limit = n - name > kLongestTag ? name + kLongestTag + 1 : n;
-    std::size_t gt = name;
-    while (gt < limit && base[gt] != '>') ++gt;
-    if (gt == limit) return;
-    const int t = kTagTable.Find(base + name, gt - name);
+    int t = -1;
+#if defined(__SSE2__)
+    if (n - name >= 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + name));
+      const unsigned gt = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('>')))) &
+                          ((1u << (kLongestTag + 1)) - 1);
+      if (gt == 0) return;
+      t = kTagTable.Find(v, base + name, static_cast<std::size_t>(__builtin_ctz(gt)));
+    } else
+#endif
+    {
+      const std::size_t limit = n - name > kLongestTag ? name + kLongestTag + 1 : n;
+      std::size_t gt = name;
+      while (gt < limit && base[gt] != '>') ++gt;
+      if (gt == limit) return;
+      t = kTagTable.Find(base + name, gt - name);
+    }
     if (t < 0) return;
     at_.push_back(lt);
     code_.push_back(static_cast<uint8_t>(t * 2 + (close ? 1 : 0)));
@@ -708,12 +741,26 @@ class Body {
       // The usual case: the element stands next.
       a = cur;
       b = cur + 1;
-    } else if (cur < hi_) {
-      const uint8_t* const codes = idx_->codes();
-      const void* c = std::memchr(codes + cur, close, hi_ - cur);
-      if (c != nullptr) b = static_cast<std::size_t>(static_cast<const uint8_t*>(c) - codes);
-      const void* o = std::memchr(codes + cur, open, b - cur);
-      if (o != nullptr) a = static_cast<std::size_t>(static_cast<const uint8_t*>(o) - codes);
+    } else {
+      // A field is mostly among the first few entries; past those, memchr.
+      const std::size_t near = hi_ - cur > 24 ? cur + 24 : hi_;
+      std::size_t j = cur;
+      for (; j < near; ++j) {
+        const uint8_t c = idx_->code(j);
+        if (c == close) {
+          b = j;
+          break;
+        }
+        if (c == open && a == hi_) a = j;
+      }
+      if (j == near && near < hi_) {
+        const uint8_t* const codes = idx_->codes();
+        if (const void* c = std::memchr(codes + j, close, hi_ - j))
+          b = static_cast<std::size_t>(static_cast<const uint8_t*>(c) - codes);
+        if (a == hi_)
+          if (const void* o = std::memchr(codes + j, open, b - j))
+            a = static_cast<std::size_t>(static_cast<const uint8_t*>(o) - codes);
+      }
     }
     TagHit hit;
     if (b == hi_) {
