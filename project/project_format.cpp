@@ -593,51 +593,52 @@ constexpr std::size_t kLongestTag = 9;
 
 // Tag names to tags. A hash of the length and the first and last letters
 // gives every name a slot of its own (checked when compiling), so a lookup
-// is one slot and one comparison.
+// is one slot and one comparison. Each slot's key is the name with its '>':
+// comparing the name read up to its first '>' together with that '>' also
+// compares the lengths. Empty slots lead to a key that matches nothing.
 class TagTable {
  public:
   constexpr TagTable() {
-    for (auto& s : slot_) s = kEmpty;
+    for (auto& s : slot_) s = kTagCount;
     for (int t = 0; t < kTagCount; ++t) {
       const std::string_view name = kTagNames[t];
       const unsigned h = Hash(name.size(), name.front(), name.back());
-      if (slot_[h] != kEmpty) distinct_ = false;
+      if (slot_[h] != kTagCount) distinct_ = false;
       slot_[h] = static_cast<uint8_t>(t);
       for (std::size_t i = 0; i < name.size(); ++i) key_[t][i] = name[i];
+      key_[t][name.size()] = '>';
     }
   }
   constexpr bool Distinct() const { return distinct_; }
 
-  // The tag of the name p[0..n), or -1 when the reader never asks for it.
+  // The tag of the name p[0..n), which p[n] == '>' ends, or -1 when the
+  // reader never asks for it.
   int Find(const char* p, std::size_t n) const {
     if (n == 0 || n > kLongestTag) return -1;
     const uint8_t t = slot_[Hash(n, p[0], p[n - 1])];
-    if (t == kEmpty || kTagNames[t].size() != n) return -1;
-    for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t i = 0; i <= n; ++i)
       if (key_[t][i] != p[i]) return -1;
     return t;
   }
 #if defined(__SSE2__)
-  // The same with the name's first 16 bytes (and what follows it) in `v`.
+  // The same with the name's first 16 bytes in `v`.
   int Find(__m128i v, const char* p, std::size_t n) const {
     if (n == 0 || n > kLongestTag) return -1;
     const uint8_t t = slot_[Hash(n, p[0], p[n - 1])];
-    if (t == kEmpty || kTagNames[t].size() != n) return -1;
     const __m128i key = _mm_load_si128(reinterpret_cast<const __m128i*>(key_[t]));
     const auto same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, key)));
-    const unsigned want = (1u << n) - 1;
+    const unsigned want = (2u << n) - 1;
     return (same & want) == want ? t : -1;
   }
 #endif
 
  private:
-  static constexpr uint8_t kEmpty = 0xff;
   static constexpr unsigned Hash(std::size_t n, char first, char last) {
     return (static_cast<unsigned>(n) * 25u + static_cast<unsigned char>(first) +
             static_cast<unsigned char>(last) * 10u) &
            255u;
   }
-  alignas(16) char key_[kTagCount][16]{};
+  alignas(16) char key_[kTagCount + 1][16]{};
   uint8_t slot_[256]{};
   bool distinct_ = true;
 };
@@ -688,7 +689,7 @@ class TagIndex {
   // The tag opening or closing at the '<' at `lt`, if the reader asks for it.
   // Its name runs to the first '>' (a name holding a '<' is none the reader
   // asks for).
-  void Add(std::size_t lt) {
+  [[gnu::always_inline]] void Add(std::size_t lt) {
     const char* const base = text_.data();
     const std::size_t n = text_.size();
     std::size_t name = lt + 1;
