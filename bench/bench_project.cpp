@@ -7,7 +7,7 @@
 
 namespace {
 
-void BM_WriteMaximalShow(benchmark::State& st) {
+void BM_ProjectWriteMaximalShow(benchmark::State& st) {
   lumora::DeskState s;
   lumora::testing::MaximalShow(s);
   for (auto _ : st) {
@@ -15,9 +15,9 @@ void BM_WriteMaximalShow(benchmark::State& st) {
     benchmark::DoNotOptimize(t.data());
   }
 }
-BENCHMARK(BM_WriteMaximalShow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProjectWriteMaximalShow)->Unit(benchmark::kMillisecond);
 
-void BM_ReadMaximalShow(benchmark::State& st) {
+void BM_ProjectReadMaximalShow(benchmark::State& st) {
   lumora::DeskState s;
   lumora::testing::MaximalShow(s);
   const std::string text = lumora::WriteWholeProject(s, "08/12/2026");
@@ -29,6 +29,6 @@ void BM_ReadMaximalShow(benchmark::State& st) {
     benchmark::DoNotOptimize(r.records);
   }
 }
-BENCHMARK(BM_ReadMaximalShow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProjectReadMaximalShow)->Unit(benchmark::kMillisecond);
 
 }  // namespace
