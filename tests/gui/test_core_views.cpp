@@ -17,28 +17,13 @@
 #include "gui/desk_fader.h"
 #include "gui/gui_host.h"
 #include "gui/view.h"
+#include "view_test_fixture.h"
 
 namespace lumora::gui {
 namespace {
 
-int argc = 1;
-char arg0[] = "lumora_gui_tests";
-char* argv[] = {arg0, nullptr};
-
-class CoreViews : public ::testing::Test {
+class CoreViews : public testing::ViewTest {
  protected:
-  static void SetUpTestSuite() {
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
-  CoreViews() {
-    DeskOptions o;
-    o.manualClock = true;
-    o.headless = false;
-    desk = std::make_unique<Desk>(o, dialogs);
-    host = std::make_unique<GuiHost>(*desk);
-    desk->Start();
-    host->syncAll();
-  }
   // The line edit of a view showing exactly this text.
   static QLineEdit* editWithText(FormView* v, const QString& t) {
     for (QLineEdit* e : v->findChildren<QLineEdit*>())
@@ -57,9 +42,6 @@ class CoreViews : public ::testing::Test {
                       Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(w, &press);
   }
-  ConsoleDialogs dialogs;
-  std::unique_ptr<Desk> desk;
-  std::unique_ptr<GuiHost> host;
 };
 
 TEST_F(CoreViews, FaderCapSitsAtTheTopForFullLevel) {

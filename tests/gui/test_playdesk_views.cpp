@@ -15,6 +15,7 @@
 #include "core/fader_function_form.h"
 #include "gui/gui_host.h"
 #include "gui/view.h"
+#include "view_test_fixture.h"
 #include "playback/instant_screen.h"
 #include "playback/namedit.h"
 #include "playback/playdesk.h"
@@ -22,32 +23,13 @@
 namespace lumora::gui {
 namespace {
 
-int argc = 1;
-char arg0[] = "lumora_gui_tests";
-char* argv[] = {arg0, nullptr};
-
-class PlayViews : public ::testing::Test {
+class PlayViews : public testing::ViewTest {
  protected:
-  static void SetUpTestSuite() {
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
-  PlayViews() {
-    DeskOptions o;
-    o.manualClock = true;
-    o.headless = false;
-    desk = std::make_unique<Desk>(o, dialogs);
-    host = std::make_unique<GuiHost>(*desk);
-    desk->Start();
-    host->syncAll();
-  }
   QPushButton* buttonWithText(FormView* v, const QString& text) {
     for (auto* b : v->findChildren<QPushButton*>())
       if (b->text() == text) return b;
     return nullptr;
   }
-  ConsoleDialogs dialogs;
-  std::unique_ptr<Desk> desk;
-  std::unique_ptr<GuiHost> host;
 };
 
 void Press(QWidget* w, QEvent::Type t) {

@@ -12,32 +12,14 @@
 #include "core/hoofdblad.h"
 #include "gui/gui_host.h"
 #include "gui/view.h"
+#include "view_test_fixture.h"
 #include "remote/cli.h"
 
 namespace lumora::gui {
 namespace {
 
-int argc = 1;
-char arg0[] = "lumora_gui_tests";
-char* argv[] = {arg0, nullptr};
-
-class Views : public ::testing::Test {
+class Views : public testing::ViewTest {
  protected:
-  static void SetUpTestSuite() {
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
-  Views() {
-    DeskOptions o;
-    o.manualClock = true;
-    o.headless = false;
-    desk = std::make_unique<Desk>(o, dialogs);
-    host = std::make_unique<GuiHost>(*desk);
-    desk->Start();
-    host->syncAll();
-  }
-  ConsoleDialogs dialogs;
-  std::unique_ptr<Desk> desk;
-  std::unique_ptr<GuiHost> host;
 };
 
 TEST_F(Views, MainDeskViewShowsTheFaderStripAndFollowsTheModel) {
