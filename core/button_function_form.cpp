@@ -17,18 +17,8 @@ Button_Function_Form::Button_Function_Form(Desk& d) : FunctionEditor(d, "Button_
 FunctionEditor::Fields Button_Function_Form::read(int index) const {
   const ButtonFunctionRec& r = desk().state.ButtonFunctions[static_cast<std::size_t>(std::clamp(index, 0, kPlayButtons))];
   Fields f;
-  f.Name = r.Name;
-  f.Colour = r.Colour;
-  f.Value = r.Value;
-  f.Function = r.Function;
+  CopySharedFunctionFields(r, f);
   f.Latch = r.Latch;
-  f.Channel1 = r.Channel1;
-  f.Channel2 = r.Channel2;
-  f.Channel3 = r.Channel3;
-  f.Data1 = r.Data1;
-  f.Data2 = r.Data2;
-  f.Data3 = r.Data3;
-  f.Level = r.Level;
   f.Preset = r.Preset;
   return f;
 }
@@ -36,18 +26,8 @@ FunctionEditor::Fields Button_Function_Form::read(int index) const {
 void Button_Function_Form::write(int index, const Fields& f) {
   if (index < 0 || index > kPlayButtons) return;
   ButtonFunctionRec& r = desk().state.ButtonFunctions[static_cast<std::size_t>(index)];
-  r.Name = f.Name;
-  r.Colour = f.Colour;
-  r.Value = f.Value;
-  r.Function = f.Function;
+  CopySharedFunctionFields(f, r);
   r.Latch = f.Latch;
-  r.Channel1 = f.Channel1;
-  r.Channel2 = f.Channel2;
-  r.Channel3 = f.Channel3;
-  r.Data1 = f.Data1;
-  r.Data2 = f.Data2;
-  r.Data3 = f.Data3;
-  r.Level = f.Level;
   r.Preset = f.Preset;
 }
 

@@ -256,34 +256,13 @@ Fader_Function_Form::Fader_Function_Form(Desk& d) : FunctionEditor(d, "Fader_Fun
 FunctionEditor::Fields Fader_Function_Form::read(int index) const {
   const FaderFunctionRec& r = desk().state.FaderFunctions[static_cast<std::size_t>(std::clamp(index, 0, kPlayFaders))];
   Fields f;
-  f.Name = r.Name;
-  f.Colour = r.Colour;
-  f.Value = r.Value;
-  f.Function = r.Function;
-  f.Channel1 = r.Channel1;
-  f.Channel2 = r.Channel2;
-  f.Channel3 = r.Channel3;
-  f.Data1 = r.Data1;
-  f.Data2 = r.Data2;
-  f.Data3 = r.Data3;
-  f.Level = r.Level;
+  CopySharedFunctionFields(r, f);
   return f;
 }
 
 void Fader_Function_Form::write(int index, const Fields& f) {
   if (index < 0 || index > kPlayFaders) return;
-  FaderFunctionRec& r = desk().state.FaderFunctions[static_cast<std::size_t>(index)];
-  r.Name = f.Name;
-  r.Colour = f.Colour;
-  r.Value = f.Value;
-  r.Function = f.Function;
-  r.Channel1 = f.Channel1;
-  r.Channel2 = f.Channel2;
-  r.Channel3 = f.Channel3;
-  r.Data1 = f.Data1;
-  r.Data2 = f.Data2;
-  r.Data3 = f.Data3;
-  r.Level = f.Level;
+  CopySharedFunctionFields(f, desk().state.FaderFunctions[static_cast<std::size_t>(index)]);
 }
 
 }  // namespace lumora

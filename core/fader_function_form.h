@@ -10,6 +10,23 @@
 
 namespace lumora {
 
+// Copies the fields that fader and button function records and the editor's
+// fields have in common.
+template <typename From, typename To>
+void CopySharedFunctionFields(const From& a, To& b) {
+  b.Name = a.Name;
+  b.Colour = a.Colour;
+  b.Value = a.Value;
+  b.Function = a.Function;
+  b.Channel1 = a.Channel1;
+  b.Channel2 = a.Channel2;
+  b.Channel3 = a.Channel3;
+  b.Data1 = a.Data1;
+  b.Data2 = a.Data2;
+  b.Data3 = a.Data3;
+  b.Level = a.Level;
+}
+
 class FunctionEditor : public Form {
  public:
   FunctionEditor(Desk& desk, std::string name, bool buttons);

@@ -42,12 +42,8 @@ Timer* Scheduler::earliest(int64_t limit) const {
 void Scheduler::fireOne(Timer* t, int64_t at) {
   // The next period counts from this one's due time; a handler that changes
   // the timer's interval or state restarts it itself.
-  const int64_t before = t->due;
   t->due = at + t->Interval();
-  if (!t->running()) {
-    t->Fire();
-  }
-  (void)before;
+  if (!t->running()) t->Fire();
   if (afterFire) afterFire();
 }
 

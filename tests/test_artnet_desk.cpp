@@ -13,17 +13,13 @@
 namespace lumora {
 namespace {
 
-// No desk made in this test program may reach a real network: every node
-// gets the loop-back twin (child processes inherit this too).
-const bool kArtNetSimulated = [] {
-  setenv("LUMORA_ARTNET_SIMULATE", "1", 1);
-  return true;
-}();
+// Set for the whole program by tests/support/no_host_network.cpp.
+bool ArtNetSimulated() { return std::getenv("LUMORA_ARTNET_SIMULATE") != nullptr; }
 
 class ArtNetDesk : public testing::DeskTest {
  protected:
   ArtNetDesk() {
-    EXPECT_TRUE(kArtNetSimulated);
+    EXPECT_TRUE(ArtNetSimulated());
     auto s = std::make_unique<FakeUdpSocket>();
     s->localAddress = "10.0.0.5";
     sock = s.get();
@@ -265,7 +261,7 @@ class ArtNetAddressChoice : public ::testing::Test {
 };
 
 TEST_F(ArtNetAddressChoice, OptionOverridesTheEnvironment) {
-  ASSERT_TRUE(kArtNetSimulated);
+  ASSERT_TRUE(ArtNetSimulated());
   setenv("LUMORA_ARTNET_ADDRESS", "2.9.9.9", 1);
   EXPECT_EQ(initWith("192.168.1.10"), "255.255.255.255");
   EXPECT_EQ(initWith(""), "2.255.255.255");
