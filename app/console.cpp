@@ -6,6 +6,7 @@
 #include "app/desk.h"
 #include "core/form.h"
 #include "core/hoofdblad.h"
+#include "core/json_number.h"
 #include "core/registry.h"
 
 namespace lumora {
@@ -192,7 +193,7 @@ std::string timerGet(const Timer& tm, const std::string& prop, Json& out) {
 std::string timerSet(Timer& tm, const std::string& prop, const Json& v) {
   if (prop.empty() || prop == "Enabled") {
     if (!v.isBool() && !v.isNumber()) return "Enabled needs true or false";
-    tm.setEnabled(v.isBool() ? v.asBool() : v.asInt() != 0);
+    tm.setEnabled(NonZero(v));
   } else if (prop == "Interval") {
     if (!v.isNumber() || v.asReal() < 0 || v.asReal() > 2147483647.0) return "Interval needs a number of ms";
     tm.setInterval(static_cast<int>(v.asInt()));

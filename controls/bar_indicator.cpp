@@ -1,5 +1,9 @@
 #include "controls/bar_indicator.h"
 
+#include <cstdint>
+
+#include "core/json_number.h"
+
 namespace lumora {
 
 ProgBar::ProgBar(Form& form, std::string name, int index) : Control(form, std::move(name), Kind::Bar, index) {
@@ -42,8 +46,9 @@ std::optional<Json> ProgBar::getProperty(std::string_view p) const {
 
 std::string ProgBar::setProperty(std::string_view p, const Json& v) {
   if (p == "BarColor") {
-    if (!v.isNumber()) return "BarColor needs a number";
-    setBarColor(static_cast<int32_t>(v.asInt()));
+    long long n = 0;
+    if (FitWhole(v, INT32_MIN, INT32_MAX, n) != WholeFit::Ok) return "BarColor needs a colour number";
+    setBarColor(static_cast<int32_t>(n));
     return "";
   }
   if (p == "Vertical") {
@@ -52,8 +57,9 @@ std::string ProgBar::setProperty(std::string_view p, const Json& v) {
     return "";
   }
   if (p == "BorderStyle") {
-    if (!v.isNumber()) return "BorderStyle needs a number";
-    setBorderStyle(static_cast<int>(v.asInt()));
+    long long n = 0;
+    if (FitWhole(v, INT32_MIN, INT32_MAX, n) != WholeFit::Ok) return "BorderStyle needs a whole number";
+    setBorderStyle(static_cast<int>(n));
     return "";
   }
   return Control::setProperty(p, v);

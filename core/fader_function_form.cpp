@@ -79,7 +79,7 @@ void FunctionEditor::show(int index) {
   Channel[1].setText(std::to_string(f.Channel2));
   Channel[2].setText(std::to_string(f.Channel3));
   Slider1.setValue(255 - std::clamp<int>(f.Level, 0, 255));
-  Level_Box.setText(std::to_string(255 - Slider1.Value()));
+  Level_Box.setText(std::to_string(255 - std::clamp(Slider1.Value(), 0, 255)));
   const int mode = std::clamp<int>(f.Data1, 0, 1);
   Sequence_Fun.setListIndex(mode);
   Sequence_Fun.setText(mode ? "Step Time" : "Level");
@@ -158,7 +158,7 @@ void FunctionEditor::Colour_box_Click() {
   colourChosen(p.red, p.green, p.blue);
 }
 
-void FunctionEditor::Slider1_Change() { Level_Box.setText(std::to_string(255 - Slider1.Value())); }
+void FunctionEditor::Slider1_Change() { Level_Box.setText(std::to_string(255 - std::clamp(Slider1.Value(), 0, 255))); }
 
 bool FunctionEditor::store(Fields& f) {
   f = read(edited_);

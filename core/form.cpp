@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "app/desk.h"
+#include "core/json_number.h"
 #include "core/scheduler.h"
 
 namespace lumora {
@@ -31,6 +33,13 @@ const char* KindName(Kind k) {
 
 // ---------------------------------------------------------------- Control
 
+namespace {
+// Sliders and scroll bars hold the platform's 16-bit travel.
+constexpr int kTravelLow = -32768;
+constexpr int kTravelHigh = 32767;
+bool Ranged(Kind k) { return k == Kind::Fader || k == Kind::ScrollBar; }
+}  // namespace
+
 Control::Control(Form& form, std::string name, Kind kind, int index)
     : form_(&form), name_(std::move(name)), index_(index), kind_(kind) {
   if (kind == Kind::CheckBox || kind == Kind::Option) max_ = 1;
@@ -50,7 +59,8 @@ void Control::touched() {
 }
 
 void Control::setValue(int v) {
-  if (kind_ == Kind::Bar) v = std::max(min_, std::min(max_, v));
+  // A slider or scroll bar cannot stand outside its travel.
+  if (kind_ == Kind::Bar || Ranged(kind_)) v = std::max(min_, std::min(max_, v));
   if (v != value_) { value_ = v; touched(); }
 }
 void Control::setText(std::string t) {
@@ -74,17 +84,28 @@ void Control::setForeColor(int32_t c) {
 void Control::setToolTipText(std::string t) {
   if (t != toolTip_) { toolTip_ = std::move(t); touched(); }
 }
+// Sliders and scroll bars hold a 16-bit travel whose ends never cross: a
+// bound set past the other one takes the other along, and the value follows
+// into the new travel. Level handlers may then compute 255 - Value() freely.
 void Control::setMin(int v) {
+  if (Ranged(kind_)) {
+    v = std::clamp(v, kTravelLow, kTravelHigh);
+    if (v > max_) max_ = v;
+  }
   if (v != min_) {
     min_ = v;
-    if (kind_ == Kind::Bar && value_ < min_) value_ = min_;
+    if ((kind_ == Kind::Bar || Ranged(kind_)) && value_ < min_) value_ = min_;
     touched();
   }
 }
 void Control::setMax(int v) {
+  if (Ranged(kind_)) {
+    v = std::clamp(v, kTravelLow, kTravelHigh);
+    if (v < min_) min_ = v;
+  }
   if (v != max_) {
     max_ = v;
-    if (kind_ == Kind::Bar && value_ > max_) value_ = max_;
+    if ((kind_ == Kind::Bar || Ranged(kind_)) && value_ > max_) value_ = max_;
     touched();
   }
 }
@@ -174,19 +195,43 @@ std::optional<Json> Control::getProperty(std::string_view p) const {
 }
 
 namespace {
-bool asIntValue(const Json& v, int& out) {
-  if (v.isInt()) { out = static_cast<int>(v.asInt()); return true; }
-  if (v.isNumber() && v.asReal() == std::floor(v.asReal())) { out = static_cast<int>(v.asReal()); return true; }
-  if (v.isBool()) { out = v.asBool() ? 1 : 0; return true; }
-  return false;
+// A console value for an integer property: true/false count as 1/0; any
+// number must be whole and fit [lo, hi]. Returns an error text or "".
+std::string intValue(const Json& v, std::string_view prop, long long lo, long long hi, int& out) {
+  if (v.isBool()) {
+    out = v.asBool() ? 1 : 0;
+    return out < lo || out > hi ? std::string(prop) + " out of range" : "";
+  }
+  long long n = 0;
+  switch (FitWhole(v, lo, hi, n)) {
+    case WholeFit::Ok: out = static_cast<int>(n); return "";
+    case WholeFit::NotNumber: return std::string(prop) + " needs a number";
+    case WholeFit::NotWhole: return std::string(prop) + " needs a whole number";
+    case WholeFit::OutOfRange: break;
+  }
+  return std::string(prop) + " out of range";
 }
+// A user's number for a list, check box or fader: true/false count as 1/0.
+WholeFit userNumber(const Json& v, long long lo, long long hi, int& out) {
+  long long n = v.isBool() ? (v.asBool() ? 1 : 0) : 0;
+  WholeFit r = v.isBool() ? (n < lo || n > hi ? WholeFit::OutOfRange : WholeFit::Ok) : FitWhole(v, lo, hi, n);
+  if (r == WholeFit::Ok) out = static_cast<int>(n);
+  return r;
+}
+constexpr long long kIntMin = std::numeric_limits<int>::min();
+constexpr long long kIntMax = std::numeric_limits<int>::max();
 }  // namespace
 
 std::string Control::setProperty(std::string_view p, const Json& v) {
   int n = 0;
-  auto needInt = [&]() { return asIntValue(v, n); };
+  std::string err;
+  // Within int for any control; a slider's value within its travel.
+  auto needInt = [&](long long lo = kIntMin, long long hi = kIntMax) {
+    err = intValue(v, p, lo, hi, n);
+    return err.empty();
+  };
   if (p == "Value") {
-    if (!needInt()) return "Value needs a number";
+    if (Ranged(kind_) ? !needInt(min_, max_) : !needInt()) return err;
     setValue(n);
   } else if (p == "Text") {
     if (!v.isString()) return "Text needs a string";
@@ -196,27 +241,29 @@ std::string Control::setProperty(std::string_view p, const Json& v) {
     setCaption(v.asString());
   } else if (p == "Enabled") {
     if (!v.isBool() && !v.isNumber()) return "Enabled needs true or false";
-    setEnabled(v.isBool() ? v.asBool() : v.asInt() != 0);
+    setEnabled(NonZero(v));
   } else if (p == "Visible") {
     if (!v.isBool() && !v.isNumber()) return "Visible needs true or false";
-    setVisible(v.isBool() ? v.asBool() : v.asInt() != 0);
+    setVisible(NonZero(v));
   } else if (p == "BackColor") {
-    if (!needInt()) return "BackColor needs a number";
+    if (!needInt()) return err;
     setBackColor(n);
   } else if (p == "ForeColor") {
-    if (!needInt()) return "ForeColor needs a number";
+    if (!needInt()) return err;
     setForeColor(n);
   } else if (p == "ToolTipText") {
     if (!v.isString()) return "ToolTipText needs a string";
     setToolTipText(v.asString());
   } else if (p == "Min") {
-    if (!needInt()) return "Min needs a number";
+    if (Ranged(kind_) ? !needInt(kTravelLow, kTravelHigh) : !needInt()) return err;
+    if (Ranged(kind_) && n > max_) return "Min above Max";
     setMin(n);
   } else if (p == "Max") {
-    if (!needInt()) return "Max needs a number";
+    if (Ranged(kind_) ? !needInt(kTravelLow, kTravelHigh) : !needInt()) return err;
+    if (Ranged(kind_) && n < min_) return "Max below Min";
     setMax(n);
   } else if (p == "ListIndex") {
-    if (!needInt()) return "ListIndex needs a number";
+    if (!needInt()) return err;
     if (n < -1 || n >= ListCount()) return "ListIndex out of range";
     setListIndex(n);
   } else if (p == "ListCount") {
@@ -244,8 +291,11 @@ std::string Control::userSet(const Json& v) {
         Change();
         return "";
       }
-      if (!asIntValue(v, n)) return "a list takes an index";
-      if (n < -1 || n >= ListCount()) return "list index out of range";
+      switch (userNumber(v, -1, ListCount() - 1, n)) {
+        case WholeFit::Ok: break;
+        case WholeFit::OutOfRange: return "list index out of range";
+        default: return "a list takes an index";
+      }
       setListIndex(n);
       Click();
       return "";
@@ -253,7 +303,7 @@ std::string Control::userSet(const Json& v) {
     case Kind::CheckBox:
     case Kind::Option: {
       int n = 0;
-      if (!asIntValue(v, n) || n < 0 || n > (kind_ == Kind::CheckBox ? 2 : 1)) return "a check box takes 0 or 1";
+      if (userNumber(v, 0, kind_ == Kind::CheckBox ? 2 : 1, n) != WholeFit::Ok) return "a check box takes 0 or 1";
       setValue(n);
       Click();
       return "";
@@ -261,8 +311,12 @@ std::string Control::userSet(const Json& v) {
     case Kind::Fader:
     case Kind::ScrollBar: {
       int n = 0;
-      if (!asIntValue(v, n)) return "a fader takes a number";
-      if (n < std::min(min_, max_) || n > std::max(min_, max_)) return "value out of range";
+      switch (userNumber(v, min_, max_, n)) {
+        case WholeFit::Ok: break;
+        case WholeFit::OutOfRange: return "value out of range";
+        case WholeFit::NotWhole: return "a fader takes a whole number";
+        case WholeFit::NotNumber: return "a fader takes a number";
+      }
       setValue(n);
       Change();
       return "";

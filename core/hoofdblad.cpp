@@ -230,7 +230,7 @@ void Hoofdblad::Timer1_Timer() {
 }
 
 void Hoofdblad::Slider1_Change(int k) {
-  const int level = 255 - Slider1[k].Value();
+  const int level = 255 - std::clamp(Slider1[k].Value(), 0, 255);
   Text1[k].setText(Num(level));
   desk().state.DeskLevels[ChannelOf(k)] = static_cast<int16_t>(level);
   // The surface's faders stand for desk channels (as its input writes them),

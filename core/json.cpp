@@ -1,10 +1,35 @@
 #include "core/json.h"
+#include "core/json_number.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace lumora {
+
+WholeFit FitWhole(const Json& v, long long lo, long long hi, long long& out) {
+  if (!v.isNumber()) return WholeFit::NotNumber;
+  if (v.isInt()) {
+    const long long n = v.asInt();
+    if (n < lo || n > hi) return WholeFit::OutOfRange;
+    out = n;
+    return WholeFit::Ok;
+  }
+  const double d = v.asReal();
+  if (std::isnan(d)) return WholeFit::NotWhole;
+  if (std::isinf(d)) return WholeFit::OutOfRange;
+  if (d != std::floor(d)) return WholeFit::NotWhole;
+  // Compared as reals first: the cast is only made once the value fits.
+  if (d < static_cast<double>(lo) || d > static_cast<double>(hi)) return WholeFit::OutOfRange;
+  // Within [lo, hi] as a real; the edges of long long round, so look again.
+  if (d >= 9223372036854775808.0 || d < -9223372036854775808.0) return WholeFit::OutOfRange;
+  const auto n = static_cast<long long>(d);
+  if (n < lo || n > hi) return WholeFit::OutOfRange;
+  out = n;
+  return WholeFit::Ok;
+}
 
 Json& Json::set(std::string key, Json v) {
   type_ = Type::Object;
@@ -255,12 +280,20 @@ struct Parser {
       char* end = nullptr;
       if (real) {
         double v = std::strtod(num.c_str(), &end);
-        if (*end) return std::nullopt;
+        // JSON has no infinity: a number too large for a double is no value.
+        if (*end || !std::isfinite(v)) return std::nullopt;
         r = Json(v);
       } else {
+        errno = 0;
         long long v = std::strtoll(num.c_str(), &end, 10);
         if (*end) return std::nullopt;
-        r = Json(v);
+        if (errno == ERANGE) {
+          // Beyond long long: kept as the (finite) real it is, so that the
+          // property it is meant for can refuse it as out of range.
+          r = Json(std::strtod(num.c_str(), nullptr));
+        } else {
+          r = Json(v);
+        }
       }
     }
     --depth;

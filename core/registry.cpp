@@ -1,13 +1,58 @@
 #include "core/registry.h"
 
 #include <cctype>
+#include <cmath>
+
+#include "core/json_number.h"
 
 namespace lumora {
 
-NodePtr Bind(int16_t& v) { return std::make_unique<IntNode<int16_t>>(v); }
-NodePtr Bind(int32_t& v) { return std::make_unique<IntNode<int32_t>>(v); }
-NodePtr Bind(uint8_t& v) { return std::make_unique<IntNode<uint8_t>>(v); }
-NodePtr Bind(double& v) { return std::make_unique<RealNode>(v); }
+namespace {
+
+// An integer of the desk's tables. Whatever the console sends is checked
+// before the conversion: a fraction, infinity or a number beyond the type is
+// refused, never wrapped or cast with undefined behaviour.
+template <typename T>
+class CheckedIntNode : public IntNode<T> {
+ public:
+  explicit CheckedIntNode(T& ref) : IntNode<T>(ref), ref_(ref) {}
+  std::string set(const Json& v) override {
+    long long n = 0;
+    if (v.isBool()) {
+      n = v.asBool() ? -1 : 0;
+      if (n < static_cast<long long>(std::numeric_limits<T>::min())) return "value out of range";
+    } else {
+      switch (FitWhole(v, std::numeric_limits<T>::min(), std::numeric_limits<T>::max(), n)) {
+        case WholeFit::Ok: break;
+        case WholeFit::NotNumber: return "expected a number";
+        case WholeFit::NotWhole: return "expected a whole number";
+        case WholeFit::OutOfRange: return "value out of range";
+      }
+    }
+    ref_ = static_cast<T>(n);
+    return "";
+  }
+
+ private:
+  T& ref_;
+};
+
+// A real of the desk's tables (times in seconds): finite only.
+class CheckedRealNode : public RealNode {
+ public:
+  explicit CheckedRealNode(double& ref) : RealNode(ref) {}
+  std::string set(const Json& v) override {
+    if (v.isNumber() && !std::isfinite(v.asReal())) return "value out of range";
+    return RealNode::set(v);
+  }
+};
+
+}  // namespace
+
+NodePtr Bind(int16_t& v) { return std::make_unique<CheckedIntNode<int16_t>>(v); }
+NodePtr Bind(int32_t& v) { return std::make_unique<CheckedIntNode<int32_t>>(v); }
+NodePtr Bind(uint8_t& v) { return std::make_unique<CheckedIntNode<uint8_t>>(v); }
+NodePtr Bind(double& v) { return std::make_unique<CheckedRealNode>(v); }
 NodePtr Bind(std::string& v) { return std::make_unique<TextNode>(v); }
 
 NodePtr Registry::find(std::string_view name) const {

@@ -8,6 +8,12 @@
 namespace lumora {
 
 namespace {
+// Events one advance replays in time order. A span that needs more (a
+// script's `advance 999999999999`) ends as a sleep does in real time: the
+// clock jumps to the end and each timer still due fires once, skipping its
+// missed periods, so no due time stays behind the clock.
+constexpr long kMaxEventsPerAdvance = 100'000;
+
 int64_t steadyMs() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -50,8 +56,8 @@ void Scheduler::fireOne(Timer* t, int64_t at) {
 void Scheduler::advance(int64_t ms) {
   if (ms < 0) ms = 0;
   const int64_t target = manualNow_ + ms;
-  // Bounded so that a pathological interval set cannot spin forever.
-  for (long guard = 0; guard < 50'000'000; ++guard) {
+  long events = 0;
+  for (; events < kMaxEventsPerAdvance; ++events) {
     Timer* t = earliest(target);
     if (!t) break;
     manualNow_ = std::max(manualNow_, t->due);
@@ -59,6 +65,12 @@ void Scheduler::advance(int64_t ms) {
   }
   // A nested advance (a dialog inside a handler) may already have gone further.
   manualNow_ = std::max(manualNow_, target);
+  // Too long to replay: the rest passes as a sleep (runDue reads the manual
+  // clock here, and applies the real-time catch-up rule).
+  if (events == kMaxEventsPerAdvance) {
+    runDue();
+    return;
+  }
   if (onScheduleChanged) onScheduleChanged();
 }
 
@@ -73,7 +85,9 @@ void Scheduler::runDue() {
     if (std::find(timers_.begin(), timers_.end(), t) == timers_.end()) continue;  // removed meanwhile
     if (!t->Enabled() || t->due > n) continue;                                     // changed meanwhile
     int64_t at = t->due;
-    if (at + t->Interval() <= n) at = n;  // fell behind: skip missed periods
+    // More than one period behind (a busy handler, a machine waking from
+    // sleep, a clock jump): the missed periods are skipped, not replayed.
+    if (at + t->Interval() <= n) at = n;
     fireOne(t, at);
   }
   if (onScheduleChanged) onScheduleChanged();

@@ -1,5 +1,7 @@
 #include "core/state_registry.h"
 
+#include "core/level_node.h"
+
 namespace lumora {
 
 const FieldList<ChannelInfoRec>& RecordFields<ChannelInfoRec>::list() {
@@ -13,7 +15,7 @@ const FieldList<ChannelInfoRec>& RecordFields<ChannelInfoRec>::list() {
 
 const FieldList<SubmixRec>& RecordFields<SubmixRec>::list() {
   static const FieldList<SubmixRec> l = {
-      Field("Level", &SubmixRec::Level),
+      LevelField("Level", &SubmixRec::Level),
       Field("Channel", &SubmixRec::Channel),
       Field("Name", &SubmixRec::Name),
       Field("Colour", &SubmixRec::Colour),
@@ -26,8 +28,8 @@ const FieldList<FaderFunctionRec>& RecordFields<FaderFunctionRec>::list() {
   static const FieldList<R> l = {
       Field("Name", &R::Name),         Field("Value", &R::Value),       Field("Colour", &R::Colour),
       Field("Function", &R::Function), Field("Channel1", &R::Channel1), Field("Channel2", &R::Channel2),
-      Field("Channel3", &R::Channel3), Field("Data1", &R::Data1),       Field("Data2", &R::Data2),
-      Field("Data3", &R::Data3),       Field("Level", &R::Level),
+      Field("Channel3", &R::Channel3), LevelField("Data1", &R::Data1), LevelField("Data2", &R::Data2),
+      LevelField("Data3", &R::Data3),  LevelField("Level", &R::Level),
   };
   return l;
 }
@@ -37,8 +39,8 @@ const FieldList<ButtonFunctionRec>& RecordFields<ButtonFunctionRec>::list() {
   static const FieldList<R> l = {
       Field("Name", &R::Name),         Field("Value", &R::Value),       Field("Colour", &R::Colour),
       Field("Function", &R::Function), Field("Latch", &R::Latch),       Field("Channel1", &R::Channel1),
-      Field("Channel2", &R::Channel2), Field("Channel3", &R::Channel3), Field("Data1", &R::Data1),
-      Field("Data2", &R::Data2),       Field("Data3", &R::Data3),       Field("Level", &R::Level),
+      Field("Channel2", &R::Channel2), Field("Channel3", &R::Channel3), LevelField("Data1", &R::Data1),
+      LevelField("Data2", &R::Data2),  LevelField("Data3", &R::Data3),  LevelField("Level", &R::Level),
       Field("Preset", &R::Preset),
   };
   return l;
@@ -47,8 +49,8 @@ const FieldList<ButtonFunctionRec>& RecordFields<ButtonFunctionRec>::list() {
 const FieldList<ScreenRecord>& RecordFields<ScreenRecord>::list() {
   using R = ScreenRecord;
   static const FieldList<R> l = {
-      Field("Preset", &R::Preset), Field("ButtonSel", &R::ButtonSel), Field("FaderSel", &R::FaderSel),
-      Field("PresetLevel", &R::PresetLevel), Field("Time", &R::Time), Field("Auto", &R::Auto),
+      LevelField("Preset", &R::Preset), Field("ButtonSel", &R::ButtonSel), LevelField("FaderSel", &R::FaderSel),
+      LevelField("PresetLevel", &R::PresetLevel), Field("Time", &R::Time), Field("Auto", &R::Auto),
       Field("Delay", &R::Delay), Field("Next", &R::Next), Field("Name", &R::Name),
       Field("Instant", &R::Instant), Field("Colour", &R::Colour),
   };
@@ -67,7 +69,7 @@ const FieldList<PageRecord>& RecordFields<PageRecord>::list() {
 const FieldList<ChaseRecord>& RecordFields<ChaseRecord>::list() {
   using R = ChaseRecord;
   static const FieldList<R> l = {
-      Field("Name", &R::Name),   Field("Data", &R::Data),         Field("Fade", &R::Fade),
+      Field("Name", &R::Name),   LevelField("Data", &R::Data),    Field("Fade", &R::Fade),
       Field("Speed", &R::Speed), Field("Time", &R::Time),         Field("Channels", &R::Channels),
       Field("Steps", &R::Steps), Field("Loop", &R::Loop),         Field("Colour", &R::Colour),
       Field("Fixture", &R::Fixture), Field("Fix", &R::Fix),
@@ -84,7 +86,7 @@ const FieldList<ArtPortRec>& RecordFields<ArtPortRec>::list() {
 }
 
 void RegisterDeskState(Registry& r, DeskState& s) {
-  r.bind("DeskLevels", s.DeskLevels);
+  AddLevels(r, "DeskLevels", s.DeskLevels);
   r.bind("CurrentSubmix", s.CurrentSubmix);
   r.bind("FaderBank", s.FaderBank);
   r.bind("SelectedChannel", s.SelectedChannel);
@@ -104,16 +106,16 @@ void RegisterDeskState(Registry& r, DeskState& s) {
   r.bind("MonitorLast", s.MonitorLast);
   r.bind("FaderFunctions", s.FaderFunctions);
   r.bind("ButtonFunctions", s.ButtonFunctions);
-  r.bind("FunctionLevels", s.FunctionLevels);
-  r.bind("ScreenFunctionLevels", s.ScreenFunctionLevels);
-  r.bind("ChaseLevels", s.ChaseLevels);
-  r.bind("PlayChaseLevels", s.PlayChaseLevels);
+  AddLevels(r, "FunctionLevels", s.FunctionLevels);
+  AddLevels(r, "ScreenFunctionLevels", s.ScreenFunctionLevels);
+  AddLevels(r, "ChaseLevels", s.ChaseLevels);
+  AddLevels(r, "PlayChaseLevels", s.PlayChaseLevels);
   r.bind("Screens", s.Screens);
   r.bind("ScreenCount", s.ScreenCount);
   r.bind("Pages", s.Pages);
   r.bind("CurrentPage", s.CurrentPage);
   r.bind("PlayButtonState", s.PlayButtonState);
-  r.bind("PlayFaderLevel", s.PlayFaderLevel);
+  AddLevels(r, "PlayFaderLevel", s.PlayFaderLevel);
   r.bind("RunMode", s.RunMode);
   r.bind("AutotakeRunning", s.AutotakeRunning);
   r.bind("CrossfadeRunning", s.CrossfadeRunning);

@@ -219,7 +219,7 @@ void namedit::List2_Click() {
     default:
       return;
   }
-  Text5.setText(std::to_string(255 - Slider1.Value()));
+  Text5.setText(std::to_string(255 - std::clamp(Slider1.Value(), 0, 255)));
 }
 
 void namedit::Slider1_Change() {

@@ -311,7 +311,7 @@ void Playdesk::Screen_Prog_Click() {
   for (int k = 0; k < kDeskChannels; ++k) r.Preset[k] = s.DeskLevels[k];
   r.ButtonSel = s.PlayButtonState;
   r.FaderSel = s.PlayFaderLevel;
-  r.PresetLevel = static_cast<int16_t>(255 - Preset.Value());
+  r.PresetLevel = static_cast<int16_t>(255 - std::clamp(Preset.Value(), 0, 255));
   r.Auto = Auto_next.Value() ? -1 : 0;
   r.Time = std::max<int16_t>(0, Nearest(Screen_Fade_Time.ValueD()));
   r.Name = screen_txt.Text();
@@ -779,7 +779,7 @@ void Playdesk::Timer2_Timer() {
 void Playdesk::Run_Crossfade_Change() {
   DeskState& s = desk().state;
   if (!s.RunMode || s.AutotakeRunning) return;
-  const int x = Run_Crossfade.Value();
+  const int x = std::clamp(Run_Crossfade.Value(), 0, 255);
   if (std::abs(x - LastCrossfadeValue) < 1) return;
   if (!s.CrossfadeRunning) {
     FadeDown = x < LastCrossfadeValue ? -1 : 0;

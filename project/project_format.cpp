@@ -353,10 +353,20 @@ std::string PatchSection(const DeskState& s) {
   return o;
 }
 
+// A channel keeps its defaults (number as description and name, the default
+// colour, following both faders) until the operator edits any of them; an
+// edit of any one field is work to keep, not only a new description.
+static bool ChannelInfoIsDefault(const ChannelInfoRec& ci, int c) {
+  const Int digits = I(c + 1);
+  const std::string_view number = digits;
+  return ci.Desc == number && ci.Name == number && ci.Colour == kDefaultChannelColour && ci.Main_F == 0 &&
+         ci.Cross_F == 0;
+}
+
 void AppendFaderNameSections(std::string& o, const DeskState& s) {
   for (int c = 0; c < kDeskChannels; ++c) {
     const ChannelInfoRec& ci = s.ChannelInfo[static_cast<std::size_t>(c)];
-    if (ci.Desc == std::string_view(I(c + 1))) continue;
+    if (ChannelInfoIsDefault(ci, c)) continue;
     Line(o, 1, "<FaderName>");
     Field(o, 2, "Num", I(c));
     Field(o, 2, "Desc", ci.Desc);

@@ -265,7 +265,7 @@ void Chases::liveWrite(int c) {
   const ChaseRecord& r = chase();
   const int k = r.Channels[static_cast<std::size_t>(c)];
   if (k < 0 || k > 63) return;
-  const double out = (255 - Slider2.Value()) * r.Data[static_cast<std::size_t>(step())][static_cast<std::size_t>(c)] / 255.0;
+  const double out = (255 - std::clamp(Slider2.Value(), 0, 255)) * r.Data[static_cast<std::size_t>(step())][static_cast<std::size_t>(c)] / 255.0;
   desk().state.ChaseLevels[static_cast<std::size_t>(k)] = std::clamp(Nearest32(out), 0, 255);
 }
 

@@ -155,7 +155,7 @@ void Chases::Position_Change(int f) {
   const auto sel = static_cast<std::size_t>(std::clamp<int>(s.SelectedFixture, 0, kFixtureTypes - 1));
   const auto fi = static_cast<std::size_t>(f);
   const auto k = static_cast<std::size_t>(std::clamp<int>(r.Fix[static_cast<std::size_t>(step())][fi], 0, 20));
-  const int p = (f == 2 ? Slider5 : Slider6).Value();
+  const int p = std::clamp((f == 2 ? Slider5 : Slider6).Value(), 0, 255);
   setMovingLevel(f, PositionLevel(p, s.FixtureLow[sel][fi][k], s.FixtureHigh[sel][fi][k]));
 }
 
