@@ -9,7 +9,6 @@
 #include "app/desk.h"
 #include "core/form.h"
 #include "gui/generic_view.h"
-#include "gui/latency_probe.h"
 #include "gui/view.h"
 
 namespace lumora::gui {
@@ -64,7 +63,6 @@ GuiHost::GuiHost(Desk& desk) : desk_(desk) {
   connect(&wake_, &QTimer::timeout, this, &GuiHost::onWake);
   desk_.scheduler().onScheduleChanged = [this] { arm(); };
   if (qApp) qApp->installEventFilter(this);
-  probe_ = LatencyProbe::FromEnvironment();
 }
 
 bool GuiHost::eventFilter(QObject* obj, QEvent* ev) {

@@ -19,7 +19,6 @@ class ConsoleDialogs;
 namespace lumora::gui {
 
 class FormView;
-class LatencyProbe;
 
 // The desk's dialogs as Qt dialogs. Timers go on firing while one is open
 // (Qt runs a nested event loop); a timer never re-enters its own handler.
@@ -59,7 +58,6 @@ class GuiHost : public QObject {
   bool syncing_ = false;
   const void* lastKey_ = nullptr;
   quint64 lastKeyTime_ = 0;
-  std::unique_ptr<LatencyProbe> probe_;
 };
 
 }  // namespace lumora::gui
