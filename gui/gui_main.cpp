@@ -9,6 +9,7 @@
 #include "app/desk.h"
 #include "app/options.h"
 #include "gui/gui_host.h"
+#include "gui/latency_probe.h"
 #include "project/project_io.h"
 
 namespace lumora {
@@ -32,6 +33,8 @@ int RunGui(const ProgramOptions& opts, int argc, char** argv) {
   dopts.headless = false;
   Desk desk(dopts, dialogs);
   gui::GuiHost host(desk);
+  // Opt-in: the UI thread's event latency (LUMORA_UI_LATENCY_LOG).
+  auto latencyProbe = gui::LatencyProbe::FromEnvironment();
   desk.scheduler().afterFire = nullptr;
 
   desk.Start();

@@ -1,6 +1,9 @@
-// One physical output adapter's send step. The output tick hands the frame
-// to the adapter that AdapterType selects; 0 selects none.
+// One physical output adapter as the desk's UI thread sees it. The sending
+// itself is the wire's (AdapterWire); the adapter that AdapterType selects
+// prepares each tick's send and handles what the wire found.
 #pragma once
+
+#include <cstdint>
 
 namespace lumora {
 
@@ -9,9 +12,16 @@ class Desk;
 class OutputAdapter {
  public:
   virtual ~OutputAdapter() = default;
-  // Sends DmxFrame indices 0..511. An adapter that finds its device gone
+  // At the tick, before the frame is published: the adapter's work besides
+  // sending (the Open DMX USB supervision).
+  virtual void Prepare(Desk& desk) { (void)desk; }
+  // What the wire reported for this adapter's sends (AdapterWire failure
+  // bits with WireReport::kCompleted). An adapter that finds its device gone
   // switches itself off (AdapterType = 0) and tells the user once.
-  virtual void Send(Desk& desk) = 0;
+  virtual void Handle(Desk& desk, uint32_t flags) {
+    (void)desk;
+    (void)flags;
+  }
 };
 
 // AdapterType values.

@@ -1,19 +1,16 @@
-// The send steps of the parallel-port, DMX 3-1 and Quillonizer Corvex
-// adapters, and the AdapterLost rule they share.
+// The parallel-port, DMX 3-1 and Quillonizer Corvex adapters on the UI
+// thread (their sends are the wire's), and the AdapterLost rule they share.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
 #include "output/adapter.h"
-#include "platform/tribus31.h"
 
 namespace lumora {
 
 class Desk;
 class ParallelPort;
-class CorvexApi;
 
 enum : int {
   kAdapterMarwick = 1,
@@ -31,38 +28,21 @@ void AdapterLost(Desk& desk, const std::string& message, const std::string& stat
 // adapters' clocking; well under a microsecond each).
 void BusyWait(int passes);
 
-// Clocks slots 1..slots out byte by byte on the port at PortAddress.
-class ParallelAdapter final : public OutputAdapter {
- public:
-  ParallelAdapter(ParallelPort& port, int slots) : port_(port), slots_(slots) {}
-  void Send(Desk& desk) override;
-
- private:
-  ParallelPort& port_;
-  int slots_;
-};
+// Clocks frame slots 1..65 (Marwick) or 1..255 (Manolator) out byte by byte
+// on the port at PortAddress; the wire does it, nothing can fail.
+class ParallelAdapter final : public OutputAdapter {};
 
 // The DMX 3-1 wake-up on the port at `address`.
 void Tribus31WakeUp(ParallelPort& port, int16_t address);
 
 class Tribus31Adapter final : public OutputAdapter {
  public:
-  explicit Tribus31Adapter(Tribus31Api& lib) : lib_(lib) {}
-  void Send(Desk& desk) override;
-
- private:
-  Tribus31Api& lib_;
-  // Written by the library, never read by the desk.
-  std::array<uint8_t, kTribus31ReceiveBytes> receive_{};
+  void Handle(Desk& desk, uint32_t flags) override;
 };
 
 class CorvexAdapter final : public OutputAdapter {
  public:
-  explicit CorvexAdapter(CorvexApi& lib) : lib_(lib) {}
-  void Send(Desk& desk) override;
-
- private:
-  CorvexApi& lib_;
+  void Handle(Desk& desk, uint32_t flags) override;
 };
 
 }  // namespace lumora

@@ -7,6 +7,7 @@
 #include "core/hoofdblad.h"
 #include "core/levels.h"
 #include "output/art_config.h"
+#include "output/output_wire.h"
 
 namespace lumora {
 
@@ -48,6 +49,7 @@ D_ArtNet::D_ArtNet(Desk& desk)
       ArtSocket(desk.hoofdblad(), "ArtSocket") {
   fake_ = dynamic_cast<FakeUdpSocket*>(socket_.get());
   if (fake_ && !override_.empty()) fake_->localAddress = override_;
+  if (OutputWire* w = OutputWire::Of(desk)) w->setArtSocket(socket_.get(), fake_ != nullptr);
   node_.shortName = [] { return std::string("Lumora"); };
   node_.longName = [this] { return desk_.hoofdblad().Caption(); };
   const std::string logTo = EnvText("LUMORA_ARTNET_LOG");
@@ -63,9 +65,12 @@ D_ArtNet::~D_ArtNet() {
 
 void D_ArtNet::setSocket(std::unique_ptr<UdpSocket> s) {
   ArtSocket.setEnabled(false);
+  // The wire lets go of the old socket before it goes.
+  WireHold hold(OutputWire::ArtNetSenderOf(desk_));
   socket_ = std::move(s);
   node_.setSocket(*socket_);
   fake_ = dynamic_cast<FakeUdpSocket*>(socket_.get());
+  if (OutputWire* w = OutputWire::Of(desk_)) w->setArtSocket(socket_.get(), fake_ != nullptr);
   ArtSocket.setEnabled(socket_->bound());
 }
 
@@ -80,6 +85,8 @@ void D_ArtNet::debugLog(const std::string& line) {
 }
 
 bool D_ArtNet::ArtInit() {
+  // Binding changes the socket the wire sends through.
+  WireHold hold(OutputWire::ArtNetSenderOf(desk_));
   const bool ok = node_.Init();
   // Data arrival is read while the socket is bound.
   ArtSocket.setEnabled(socket_->bound());
@@ -111,14 +118,14 @@ void D_ArtNet::ArtApply() {
     h.Label3.setEnabled(false);
     s.ArtNetReady = 0;
   }
+  // The wire learns the ports now, also while the output tick is stopped.
+  if (OutputWire* w = OutputWire::Of(desk_)) w->Publish();
 }
 
 void D_ArtNet::Art_Time_Timer() {
-  DeskState& s = desk_.state;
-  for (int p = 0; p < kDialogPorts; ++p) {
-    const ArtPortRec& port = s.ArtPorts[static_cast<std::size_t>(p)];
-    if (PortOn(port)) ArtSendDmx(port.Universe, s.DmxFrame);
-  }
+  // The frame as it stands goes to the wire, which sends ArtDmx for ports
+  // 0..7 on its own 100 ms deadlines (under the manual clock: now).
+  if (OutputWire* w = OutputWire::Of(desk_)) w->ArtTick();
   Control& light = desk_.hoofdblad().Picture1;
   light.setBackColor(light.BackColor() == kBlack ? kGreen : kBlack);
 }

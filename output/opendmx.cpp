@@ -5,7 +5,9 @@
 
 #include "app/desk.h"
 #include "core/hoofdblad.h"
+#include "output/output_wire.h"
 #include "output/portsetup.h"
+#include "output/wire_senders.h"
 #include "playback/playdesk.h"
 
 namespace lumora {
@@ -56,6 +58,8 @@ OpenDmx* OpenDmx::Of(Desk& desk) {
 }
 
 void UsbCloseIfOpen(Desk& desk) {
+  // The exit: the wire sends its last frame and ends before the device closes.
+  OutputWire::StopOf(desk);
   if (OpenDmx* u = OpenDmx::Of(desk)) u->UsbCloseIfOpen();
 }
 
@@ -159,16 +163,10 @@ void OpenDmx::UsbSetData(const uint8_t* frame) { std::memcpy(UsbData.data(), fra
 void OpenDmx::UsbSend() {
   if (!UsbIsOpen) return;
   const FtHandle h = static_cast<FtHandle>(UsbHandle);
-  // Back-to-back break calls can be shorter than a receiver accepts: hold
-  // the break and the mark after it for a guaranteed minimum.
-  api_->FT_SetBreakOn(h);
-  api_->LineWait(kDmxBreak);
-  api_->FT_SetBreakOff(h);
-  api_->LineWait(kDmxMarkAfterBreak);
+  const uint32_t started = UsbFrameStart(*api_, h, &UsbStartCode, static_cast<uint32_t>(UsbStartCodeSet));
   UsbLastError = 0;
+  if (started) fail(kUsbStartCodeFailed);
   uint32_t written = 0;
-  if (api_->FT_Write(h, &UsbStartCode, static_cast<uint32_t>(UsbStartCodeSet), written) != kFtOk)
-    fail(kUsbStartCodeFailed);
   if (api_->FT_Write(h, UsbData.data(), static_cast<uint32_t>(UsbData.size()), written) != kFtOk)
     fail(kUsbWriteFailed);
 }
@@ -180,9 +178,11 @@ int OpenDmx::UsbStatus(int mode) {
 
 bool OpenDmx::DriverFound() { return api_->DriverPresent(); }
 
-void OpenDmx::Send(Desk& desk) {
+void OpenDmx::Prepare(Desk& desk) {
   DeskState& s = desk.state;
   if (s.UsbSearching == 1) {
+    // The device is ours alone while it is searched for.
+    WireHold hold(OutputWire::AdapterSenderOf(desk));
     UsbClose();
     UsbReset();
     UsbOpen();
@@ -196,13 +196,26 @@ void OpenDmx::Send(Desk& desk) {
   if (s.UsbConnected == 1) {
     UsbSetStartCode(0);
     UsbSetData(s.DmxFrame.data());
-    UsbSend();
-    if (UsbStatus(1) != 0) {
-      setDialogStatus("Searching...");
-      setStatusLines(" Open USB Searching", " Open USB Searching");
-      s.UsbSearching = 1;
-      s.UsbConnected = 0;
-    }
+    // Without an open device nothing goes to the wire: the check runs now.
+    if (!UsbIsOpen) checkSend(s);
+  }
+}
+
+void OpenDmx::Handle(Desk& desk, uint32_t flags) {
+  DeskState& s = desk.state;
+  if (s.UsbConnected != 1 || !UsbIsOpen) return;
+  UsbLastError = 0;
+  if (flags & AdapterWire::kUsbStartCodeFailed) fail(kUsbStartCodeFailed);
+  if (flags & AdapterWire::kUsbWriteFailed) fail(kUsbWriteFailed);
+  checkSend(s);
+}
+
+void OpenDmx::checkSend(DeskState& s) {
+  if (UsbStatus(1) != 0) {
+    setDialogStatus("Searching...");
+    setStatusLines(" Open USB Searching", " Open USB Searching");
+    s.UsbSearching = 1;
+    s.UsbConnected = 0;
   }
 }
 

@@ -14,6 +14,7 @@
 namespace lumora {
 
 class Desk;
+struct DeskState;
 
 // UsbLastError codes.
 enum UsbError : uint8_t {
@@ -69,8 +70,12 @@ class OpenDmx final : public OutputAdapter {
 
   // The driver check of the setup dialog: a usable FTDI backend exists.
   bool DriverFound();
-  // The supervision: the send step of AdapterType 3, once per tick.
-  void Send(Desk& desk) override;
+  // The supervision, once per tick while AdapterType is 3: the search, and
+  // the frame handed to the wire while connected.
+  void Prepare(Desk& desk) override;
+  // What the wire found sending the frame: the send's codes and the
+  // supervision's check.
+  void Handle(Desk& desk, uint32_t flags) override;
 
   FtdiApi& api() { return *api_; }
 
@@ -80,6 +85,8 @@ class OpenDmx final : public OutputAdapter {
   void fail(UsbError code, const char* mainStatus = nullptr, const char* playStatus = nullptr);
   void setStatusLines(const char* mainText, const char* playText);
   void setDialogStatus(const char* text);
+  // After a send: a failure code moves the supervision to searching.
+  void checkSend(DeskState& s);
 
   Desk& desk_;
   std::shared_ptr<FtdiApi> api_;

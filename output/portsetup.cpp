@@ -7,6 +7,7 @@
 #include "core/levels.h"
 #include "output/adapters.h"
 #include "output/opendmx.h"
+#include "output/output_wire.h"
 #include "playback/playdesk.h"
 
 namespace lumora {
@@ -108,7 +109,11 @@ void Portsetup::Combo1_Click() {
       enablePort(true);
       HScroll1.setEnabled(false);
       setStatusLines(" Quillo 3-1 Adapter - NO DMX OUT");
-      if (d.platform().parport) Tribus31WakeUp(*d.platform().parport, d.state.PortAddress);
+      if (d.platform().parport) {
+        // The port may be clocking a frame out for the parallel adapters.
+        WireHold hold(OutputWire::AdapterSenderOf(d));
+        Tribus31WakeUp(*d.platform().parport, d.state.PortAddress);
+      }
       markPort();
       SelectedRate = 70;
       break;
@@ -144,6 +149,8 @@ void Portsetup::selectOpenDmx() {
   Desk& d = desk();
   OpenDmx* usb = OpenDmx::Of(d);
   if (usb && usb->DriverFound()) {
+    // The device is ours alone while it is opened again.
+    WireHold hold(OutputWire::AdapterSenderOf(d));
     d.state.UsbConnected = 1;
     Text2.setText("Driver Found");
     usb->UsbStatus(1);

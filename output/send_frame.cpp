@@ -1,17 +1,10 @@
 #include "app/desk.h"
-#include "output/adapter.h"
+#include "output/output_wire.h"
 
 namespace lumora {
 
 void Desk::SendFrame() {
-  const int type = state.AdapterType;
-  // Steps are tested in ascending order of their value; only one acts.
-  for (int t = 1; t < kAdapterCount; ++t) {
-    if (t == type && adapters_[t]) {
-      adapters_[t]->Send(*this);
-      return;
-    }
-  }
+  if (OutputWire* w = OutputWire::Of(*this)) w->Tick();
 }
 
 }  // namespace lumora

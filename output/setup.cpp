@@ -2,6 +2,7 @@
 #include "core/hoofdblad.h"
 #include "output/adapters.h"
 #include "output/opendmx.h"
+#include "output/output_wire.h"
 #include "output/portsetup.h"
 #include "platform/corvex_loader.h"
 #include "platform/ftdi.h"
@@ -9,6 +10,8 @@
 #include "platform/parport.h"
 #include "platform/tribus31.h"
 #include "output/artnet.h"
+
+#include <cstdlib>
 
 namespace lumora {
 
@@ -39,6 +42,8 @@ void SetupSimulatedDevices(Desk& d) {
   p.corvex = corvex;
 
   FtdiSim* f = ftdi.get();
+  // Scripts switch the real device's write time on from the start.
+  if (const char* w = std::getenv("LUMORA_SIM_FTDI_WIRETIME"); w && std::string(w) == "1") f->setWireTime(true);
   p.simHandlers.push_back([f](const std::vector<std::string>& a) -> std::optional<std::string> {
     if (a.empty() || a[0] != "ftdi") return std::nullopt;
     if (a.size() >= 2 && a[1] == "present") return PresentArg(a, [f](bool v) { f->setPresent(v); });
@@ -52,7 +57,12 @@ void SetupSimulatedDevices(Desk& d) {
       f->heal();
       return std::string();
     }
-    return std::string("expected ftdi present 0|1, driver 0|1, fail CALL or heal");
+    if (a.size() >= 2 && a[1] == "wiretime") {
+      if (a.size() != 3 || (a[2] != "0" && a[2] != "1")) return std::string("expected wiretime 0|1");
+      f->setWireTime(a[2] == "1");
+      return std::string();
+    }
+    return std::string("expected ftdi present 0|1, driver 0|1, fail CALL, heal or wiretime 0|1");
   });
   ParallelPortSim* pp = port.get();
   Tribus31Sim* t = tribus.get();
@@ -79,6 +89,8 @@ void SetupSimulatedDevices(Desk& d) {
       return a;
     });
   });
+  r.add("Sim.Ftdi.WireTime",
+        [f] { return std::make_unique<FnNode>([f] { return Json(static_cast<long long>(f->wireTime() ? 1 : 0)); }); });
   r.add("Sim.Ftdi.Open", [f] { return std::make_unique<FnNode>([f] { return Json(static_cast<long long>(f->isOpen() ? 1 : 0)); }); });
   r.add("Sim.Port.Writes", [pp] {
     return std::make_unique<FnNode>([pp] {
@@ -112,12 +124,19 @@ void SetupOutput(Desk& d) {
     p.corvex = MakeCorvexLibrary();
   }
 
+  // The wire first: the desk's objects go in the order they were made, so
+  // its thread ends before the adapters, the Art-Net node and the devices.
+  OutputWire& wire = d.own<OutputWire>(d);
   OpenDmx& usb = d.own<OpenDmx>(d, p.ftdi);
-  d.setAdapter(kAdapterMarwick, &d.own<ParallelAdapter>(*p.parport, 65));
-  d.setAdapter(kAdapterTribus31, &d.own<Tribus31Adapter>(*p.tribus31));
-  d.setAdapter(kAdapterOpenDmx, &usb);
-  d.setAdapter(kAdapterManolator, &d.own<ParallelAdapter>(*p.parport, 255));
-  d.setAdapter(kAdapterCorvex, &d.own<CorvexAdapter>(*p.corvex));
+  auto adapter = [&](int type, OutputAdapter& a) {
+    d.setAdapter(type, &a);
+    wire.setAdapter(type, &a);
+  };
+  adapter(kAdapterMarwick, d.own<ParallelAdapter>());
+  adapter(kAdapterTribus31, d.own<Tribus31Adapter>());
+  adapter(kAdapterOpenDmx, usb);
+  adapter(kAdapterManolator, d.own<ParallelAdapter>());
+  adapter(kAdapterCorvex, d.own<CorvexAdapter>());
 
   Registry& r = d.registry();
   r.bind("UsbHandle", usb.UsbHandle);

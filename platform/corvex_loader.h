@@ -4,6 +4,8 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <mutex>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -32,12 +34,17 @@ class CorvexSim final : public CorvexApi {
   static constexpr std::size_t kPacketBytes = 592;
   CorvexSim();
   int32_t QuillonCommand(int32_t command, int32_t value, uint8_t* data) override;
-  void setPresent(bool p) { present_ = p; }
-  bool present() const { return present_; }
-  const std::array<uint8_t, kPacketBytes>& lastPacket() const { return packet_; }
+  void setPresent(bool p) { present_.store(p); }
+  bool present() const { return present_.load(); }
+  // Read under a lock: the wire thread writes it.
+  std::array<uint8_t, kPacketBytes> lastPacket() const {
+    std::lock_guard<std::mutex> l(mu_);
+    return packet_;
+  }
 
  private:
-  bool present_ = false;
+  mutable std::mutex mu_;
+  std::atomic<bool> present_{false};
   std::array<uint8_t, kPacketBytes> packet_{};
 };
 

@@ -1,9 +1,17 @@
 // The simulated Open DMX USB interface: an FTDI device that can be unplugged
 // and replugged, fails chosen calls on demand, and records the calls and the
 // frames that reach the line.
+//
+// The wire thread drives it while the UI thread scripts and reads it, so its
+// record is kept under a lock of its own (a test device; the real backends
+// take no lock). In wire-time mode a write takes as long as on a real
+// device, whose FIFO takes a frame only as fast as the line drains it (44 µs
+// a slot at 250 kbaud), and the break and mark-after-break are really held.
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -36,14 +44,36 @@ class FtdiSim final : public FtdiApi {
   // Scripting.
   void setPresent(bool p);
   void setDriver(bool d) { driver_ = d; }
-  void fail(const std::string& call) { failing_.insert(call); }
-  void heal() { failing_.clear(); }
+  void fail(const std::string& call) {
+    std::lock_guard<std::mutex> l(mu_);
+    failing_.insert(call);
+  }
+  void heal() {
+    std::lock_guard<std::mutex> l(mu_);
+    failing_.clear();
+  }
+  // Writes and line waits take the time of a real device's line.
+  void setWireTime(bool on) { wireTime_.store(on, std::memory_order_relaxed); }
+  bool wireTime() const { return wireTime_.load(std::memory_order_relaxed); }
+  static constexpr std::chrono::microseconds kSlotTime{44};
 
   // Readings.
-  bool present() const { return present_; }
-  bool isOpen() const { return openHandle_ != 0; }
-  long frames() const { return frames_; }
-  const std::array<uint8_t, 513>& lastFrame() const { return lastFrame_; }
+  bool present() const {
+    std::lock_guard<std::mutex> l(mu_);
+    return present_;
+  }
+  bool isOpen() const {
+    std::lock_guard<std::mutex> l(mu_);
+    return openHandle_ != 0;
+  }
+  long frames() const {
+    std::lock_guard<std::mutex> l(mu_);
+    return frames_;
+  }
+  std::array<uint8_t, 513> lastFrame() const {
+    std::lock_guard<std::mutex> l(mu_);
+    return lastFrame_;
+  }
   // The calls since the last take, oldest first.
   std::vector<std::string> takeCalls();
   // The line waits (µs) since the last take.
@@ -55,8 +85,13 @@ class FtdiSim final : public FtdiApi {
 
  private:
   FtStatus begin(const char* name, FtHandle h);
-  FtStatus simple(const char* name, FtHandle h) { return begin(name, h); }
+  FtStatus simple(const char* name, FtHandle h) {
+    std::lock_guard<std::mutex> l(mu_);
+    return begin(name, h);
+  }
 
+  mutable std::mutex mu_;
+  std::atomic<bool> wireTime_{false};
   bool present_ = true;
   bool driver_ = true;
   std::set<std::string> failing_;

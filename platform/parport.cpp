@@ -79,11 +79,13 @@ constexpr std::size_t kMaxWrites = 1000000;
 std::shared_ptr<ParallelPort> MakePpdevPort() { return std::make_shared<Ppdev>(); }
 
 void ParallelPortSim::Out32(uint16_t port, uint16_t value) {
+  std::lock_guard<std::mutex> l(mu_);
   if (writes_.size() >= kMaxWrites) writes_.clear();
   writes_.emplace_back(port, static_cast<uint8_t>(value & 0xFF));
 }
 
 std::vector<std::pair<uint16_t, uint8_t>> ParallelPortSim::takeWrites() {
+  std::lock_guard<std::mutex> l(mu_);
   std::vector<std::pair<uint16_t, uint8_t>> out;
   out.swap(writes_);
   return out;

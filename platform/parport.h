@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -24,7 +25,8 @@ std::shared_ptr<ParallelPort> MakePpdevPort();
 // the address belongs to neither port; register 0 data, 1 status, 2 control.
 std::pair<int, int> PpdevTarget(uint16_t port);
 
-// The simulated port records every write.
+// The simulated port records every write (under a lock: the wire thread
+// writes while the UI thread reads).
 class ParallelPortSim final : public ParallelPort {
  public:
   void Out32(uint16_t port, uint16_t value) override;
@@ -32,6 +34,7 @@ class ParallelPortSim final : public ParallelPort {
   std::vector<std::pair<uint16_t, uint8_t>> takeWrites();
 
  private:
+  std::mutex mu_;
   std::vector<std::pair<uint16_t, uint8_t>> writes_;
 };
 

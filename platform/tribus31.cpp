@@ -50,6 +50,7 @@ int16_t Tribus31Sim::Tribus31Write(int16_t port, uint8_t mode, const uint8_t* fr
   (void)port;
   (void)mode;
   if (!present_) return kTribus31Unbound;
+  std::lock_guard<std::mutex> l(mu_);
   std::memcpy(last_.data(), frame, last_.size());
   ++writes_;
   return 0;

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <mutex>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,13 +32,21 @@ class Tribus31Sim final : public Tribus31Api {
  public:
   int16_t Tribus31Read(int16_t port, uint8_t mode, uint8_t* receiveBuffer) override;
   int16_t Tribus31Write(int16_t port, uint8_t mode, const uint8_t* frame) override;
-  void setPresent(bool p) { present_ = p; }
-  bool present() const { return present_; }
-  const std::array<uint8_t, 512>& lastFrame() const { return last_; }
-  long writes() const { return writes_; }
+  void setPresent(bool p) { present_.store(p); }
+  bool present() const { return present_.load(); }
+  // The readings are taken under a lock: the wire thread writes them.
+  std::array<uint8_t, 512> lastFrame() const {
+    std::lock_guard<std::mutex> l(mu_);
+    return last_;
+  }
+  long writes() const {
+    std::lock_guard<std::mutex> l(mu_);
+    return writes_;
+  }
 
  private:
-  bool present_ = false;
+  mutable std::mutex mu_;
+  std::atomic<bool> present_{false};
   std::array<uint8_t, 512> last_{};
   long writes_ = 0;
 };

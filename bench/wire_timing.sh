@@ -1,0 +1,210 @@
+#!/bin/sh
+# Measures the desk's ArtDmx timing from outside, as a receiver sees it, and
+# the UI thread's event latency. Run as root:
+#   bench/wire_timing.sh [BUILD_DIR]
+# Variables: DURATION (seconds per run, default 30; shorter for a trial),
+# LUMORA (the desk binary, default BUILD_DIR/lumora), UNIVERSES ("1 8"),
+# CONDITIONS ("headless-idle gui-idle gui-stress gui-usb"), WARMUP (seconds
+# left out at the start of each capture, default 3).
+#
+# Everything runs in two private network namespaces made here and removed at
+# the end (veth pair, 10.x addresses): the desk's Art-Net broadcasts never
+# reach the host's network. The capture runs on the far end of the veth.
+#
+# Conditions: the desk headless and idle; under Xvfb with its windows, idle;
+# under Xvfb with every window shown, faders swept 50 times a second through
+# the console, a modal question left open and a whole-project save every
+# second; and under Xvfb with the Open DMX USB adapter running on the
+# simulated device in wire-time mode (LUMORA_SIM_FTDI_WIRETIME=1), where the
+# UI thread's event latency is logged (LUMORA_UI_LATENCY_LOG).
+#
+# A minimal reference sender in C (bench/wire_ref_sender.c: absolute
+# deadlines, SCHED_FIFO) is measured the same way, and the desk's figures are
+# printed as ratios to it. Goals: std dev and p99 - period within 1.25 x the
+# reference's, max - period <= 1 ms; UI event latency p99 <= 2 ms with the
+# Open DMX USB adapter running.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+lumora=${LUMORA:-$build/lumora}
+dur=${DURATION:-30}
+warm=${WARMUP:-3}
+universes=${UNIVERSES:-"1 8"}
+conditions=${CONDITIONS:-"headless-idle gui-idle gui-stress gui-usb"}
+period=100
+
+[ "$(id -u)" -eq 0 ] || { echo "wire_timing: needs root (network namespaces)" >&2; exit 1; }
+[ -x "$lumora" ] || { echo "wire_timing: no desk binary $lumora" >&2; exit 1; }
+
+work=$(mktemp -d /tmp/wire_timing.XXXXXX)
+nsd=lwt-desk-$$
+nsc=lwt-cap-$$
+cleanup() {
+  for p in $(cat "$work/pids" 2>/dev/null); do kill "$p" 2>/dev/null || true; done
+  ip netns del "$nsd" 2>/dev/null || true
+  ip netns del "$nsc" 2>/dev/null || true
+  [ -n "${KEEP:-}" ] && echo "wire_timing: kept $work" >&2 || rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+
+ip netns add "$nsd"
+ip netns add "$nsc"
+ip link add lwt0 netns "$nsd" type veth peer name lwt1 netns "$nsc"
+ip -n "$nsd" link set lo up
+ip -n "$nsd" addr add 10.0.0.5/8 brd + dev lwt0
+ip -n "$nsd" link set lwt0 up
+ip -n "$nsc" link set lo up
+ip -n "$nsc" addr add 10.0.0.6/8 brd + dev lwt1
+ip -n "$nsc" link set lwt1 up
+
+cc -O2 -Wall -o "$work/ref" "$root/bench/wire_ref_sender.c"
+
+# The console driver: starts the desk, sets it up, keeps the stress going
+# and ends it. Standard output is drained so the desk never blocks on it.
+cat >"$work/driver.py" <<'EOF'
+import os, subprocess, sys, threading, time
+mode, lumora, universes, duration, work = sys.argv[1], sys.argv[2], int(sys.argv[3]), float(sys.argv[4]), sys.argv[5]
+env = dict(os.environ, LUMORA_ARTNET_ADDRESS="10.0.0.5")
+args = [lumora, "--console", "--sim"]
+if mode == "headless-idle":
+    args.insert(1, "--headless")
+else:
+    args = ["xvfb-run", "-a", "-s", "-screen 0 1920x1080x24"] + args
+if mode == "gui-usb":
+    env["LUMORA_SIM_FTDI_WIRETIME"] = "1"
+    env["LUMORA_UI_LATENCY_LOG"] = os.path.join(work, "latency.txt")
+p = subprocess.Popen(args, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=open(os.path.join(work, "desk.err"), "w"),
+                     env=env, text=True, bufsize=1, start_new_session=True)
+out = open(os.path.join(work, "desk.out"), "w")
+threading.Thread(target=lambda: [out.write(l) for l in p.stdout], daemon=True).start()
+def cmd(line):
+    p.stdin.write(line + "\n")
+    p.stdin.flush()
+time.sleep(2)  # the windows come up
+cmd("show Art_Config")
+for u in range(universes):
+    cmd("click Art_Config.Button1(%d)" % u)
+if mode == "gui-usb":
+    cmd("show Portsetup")
+    cmd("set Portsetup.Combo1 3")
+    cmd("click Portsetup.Command1")
+if mode == "gui-stress":
+    for f in ["Playdesk", "Realout", "editpatchlist", "Channel_Names", "Fader_Function_Form", "Button_Function_Form",
+              "Project_text", "frmAbout", "Portsetup", "namedit", "instant_screen", "Chases", "Fixture_Prop", "BCF",
+              "BCF_configure", "CLI"]:
+        cmd("show " + f)
+    cmd("queue file " + os.path.join(work, "stress.xml"))
+    cmd("click Hoofdblad.SaveXML")
+    # The exit question stays open: the console goes on inside its loop.
+    cmd("set ProjectChanged -1")
+    cmd("click Hoofdblad.eruit")
+open(os.path.join(work, "ready"), "w").close()
+start = time.monotonic()
+step = 0
+next_save = start + 1.0
+while time.monotonic() - start < duration:
+    if mode == "gui-stress":
+        v = (step * 8) % 512
+        v = v if v < 256 else 511 - v
+        for k in range(4):
+            cmd("set Hoofdblad.Slider1(%d) %d" % (k, v))
+        if time.monotonic() >= next_save:
+            cmd("click Hoofdblad.Save_Instant")
+            next_save += 1.0
+        step += 1
+        time.sleep(max(0.0, start + step * 0.02 - time.monotonic()))
+    else:
+        time.sleep(0.2)
+import signal
+os.killpg(p.pid, signal.SIGTERM)
+try:
+    p.wait(5)
+except subprocess.TimeoutExpired:
+    os.killpg(p.pid, signal.SIGKILL)
+EOF
+
+cat >"$work/stats.py" <<'EOF'
+import statistics, sys
+period, warm, tag = float(sys.argv[1]), float(sys.argv[2]), sys.argv[3]
+times = {}
+for line in sys.stdin:
+    f = line.split()
+    if len(f) < 2 or not f[1].isdigit():
+        continue
+    times.setdefault(int(f[1]), []).append(float(f[0]))
+def pct(v, q):
+    v = sorted(v)
+    return v[min(len(v) - 1, int(round(q * (len(v) - 1))))]
+for u in sorted(times):
+    t = times[u]
+    t = [x for x in t if x >= t[0] + warm]
+    iv = [(b - a) * 1000.0 for a, b in zip(t, t[1:])]
+    if len(iv) < 2:
+        print("%s u%d: too few packets (%d)" % (tag, u, len(t)))
+        continue
+    print("%s u%d packets=%d mean=%.3f sd=%.3f p99=%.3f max=%.3f" %
+          (tag, u, len(t), statistics.mean(iv), statistics.pstdev(iv), pct(iv, 0.99), max(iv)))
+EOF
+
+capture() {  # TAG COMMAND...
+  tag=$1; shift
+  ip netns exec "$nsc" dumpcap -q -i lwt1 -f "udp dst port 6454" -w "$work/$tag.pcap" >/dev/null 2>&1 &
+  shark=$!; echo "$shark" >>"$work/pids"
+  # The capture is running once its file exists.
+  for i in $(seq 1 100); do [ -s "$work/$tag.pcap" ] && break; sleep 0.1; done
+  sleep 0.5
+  "$@"
+  sleep 0.5
+  kill -TERM "$shark" 2>/dev/null || true
+  wait "$shark" 2>/dev/null || true
+  tshark -r "$work/$tag.pcap" -Y "artnet.header.opcode == 0x5000" -T fields -e frame.time_epoch \
+    -e artnet.output.universe 2>/dev/null | python3 "$work/stats.py" "$period" "$warm" "$tag" >>"$work/results"
+}
+
+: >"$work/results"
+for u in $universes; do
+  echo "wire_timing: reference sender, $u universe(s), ${dur}s" >&2
+  capture "ref-$u" ip netns exec "$nsd" "$work/ref" 10.0.0.5 10.255.255.255 "$period" "$u" "$((dur + warm))"
+  for c in $conditions; do
+    echo "wire_timing: $c, $u universe(s), ${dur}s" >&2
+    rm -f "$work/latency.txt"
+    capture "$c-$u" ip netns exec "$nsd" python3 "$work/driver.py" "$c" "$lumora" "$u" "$((dur + warm))" "$work"
+    if [ "$c" = gui-usb ] && [ -s "$work/latency.txt" ]; then
+      python3 - "$work/latency.txt" "$warm" "$u" >>"$work/results" <<'EOF'
+import sys
+rows = [l.split() for l in open(sys.argv[1]) if len(l.split()) == 2]
+t0 = int(rows[0][0]) if rows else 0
+lat = sorted(float(r[1]) / 1000.0 for r in rows if int(r[0]) >= t0 + float(sys.argv[2]) * 1e9)
+if lat:
+    print("latency gui-usb-%s events=%d p99=%.3f max=%.3f" % (sys.argv[3], len(lat), lat[int(0.99 * (len(lat) - 1))], lat[-1]))
+EOF
+    fi
+    grep -h "output thread" "$work/desk.err" 2>/dev/null | head -n 1 >&2 || true
+  done
+done
+
+# The report: per universe the figures, then the ratios to the reference of
+# the same universe count (std dev, p99 - period; max - period in ms).
+python3 - "$work/results" "$period" <<'EOF'
+import re, sys
+period = float(sys.argv[2])
+rows, lat = [], []
+for l in open(sys.argv[1]):
+    m = re.match(r"(\S+)-(\d+) u(\d+) packets=(\d+) mean=(\S+) sd=(\S+) p99=(\S+) max=(\S+)", l)
+    if m:
+        rows.append((m.group(1), int(m.group(2)), int(m.group(3)), int(m.group(4)), *map(float, m.groups()[4:])))
+    elif l.startswith("latency"):
+        lat.append(l.strip())
+ref = {(n, u): (sd, p99) for (c, n, u, k, mean, sd, p99, mx) in rows if c == "ref"}
+print("%-14s %3s %4s %7s %8s %7s %8s %8s | %7s %9s %9s" %
+      ("condition", "n", "univ", "packets", "mean", "sd", "p99", "max", "sd/ref", "p99-T/ref", "max-T"))
+for (c, n, u, k, mean, sd, p99, mx) in rows:
+    r = ref.get((n, u))
+    if r and c != "ref":
+        ratios = "%7.2f %9.2f %8.3fms" % (sd / r[0] if r[0] else 0, (p99 - period) / (r[1] - period) if r[1] > period else 0, mx - period)
+    else:
+        ratios = "%7s %9s %8.3fms" % ("", "", mx - period)
+    print("%-14s %3d %4d %7d %8.3f %7.3f %8.3f %8.3f | %s" % (c, n, u, k, mean, sd, p99, mx, ratios))
+for l in lat:
+    print(l + " (ms; goal p99 <= 2)")
+EOF

@@ -1,0 +1,179 @@
+#include "output/output_wire.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <cstring>
+#include <map>
+
+#include "app/desk.h"
+#include "core/hoofdblad.h"
+#include "output/adapter.h"
+#include "output/adapters.h"
+#include "output/opendmx.h"
+#include "platform/corvex_loader.h"
+#include "platform/ftdi.h"
+#include "platform/parport.h"
+#include "platform/tribus31.h"
+
+namespace lumora {
+
+namespace {
+
+// The wire of each desk (tests run several desks in one process).
+std::map<const Desk*, OutputWire*>& Wires() {
+  static std::map<const Desk*, OutputWire*> m;
+  return m;
+}
+
+constexpr int kSentPorts = 8;  // the ports Art_Time sends
+
+}  // namespace
+
+OutputWire::OutputWire(Desk& desk)
+    : desk_(desk),
+      adapter_(desk.platform().parport.get(), desk.platform().tribus31.get(), desk.platform().ftdi.get(),
+               desk.platform().corvex.get()),
+      artnet_(nullptr),
+      // LUMORA_WIRE_INLINE=1 sends on the UI thread as the manual clock does:
+      // bench/wire_timing.sh measures the difference the wire thread makes.
+      inline_(desk.scheduler().manual() || [] {
+        const char* v = std::getenv("LUMORA_WIRE_INLINE");
+        return v && std::string(v) == "1";
+      }()) {
+  thread_.add(&adapter_);
+  thread_.add(&artnet_);
+  Wires()[&desk] = this;
+}
+
+OutputWire::~OutputWire() {
+  Stop();
+  auto& m = Wires();
+  auto it = m.find(&desk_);
+  if (it != m.end() && it->second == this) m.erase(it);
+}
+
+OutputWire* OutputWire::Of(Desk& desk) {
+  auto& m = Wires();
+  auto it = m.find(&desk);
+  return it == m.end() ? nullptr : it->second;
+}
+
+WireSender* OutputWire::AdapterSenderOf(Desk& desk) {
+  OutputWire* w = Of(desk);
+  return w ? &w->adapter_ : nullptr;
+}
+
+WireSender* OutputWire::ArtNetSenderOf(Desk& desk) {
+  OutputWire* w = Of(desk);
+  return w ? &w->artnet_ : nullptr;
+}
+
+void OutputWire::StopOf(Desk& desk) {
+  if (OutputWire* w = Of(desk)) w->Stop();
+}
+
+void OutputWire::Stop() {
+  stopped_ = true;
+  thread_.Stop();
+}
+
+void OutputWire::setArtSocket(UdpSocket* socket, bool loopBack) {
+  WireHold hold(&artnet_);
+  artnet_.setSocket(socket);
+  artnet_.setInlineOnly(loopBack);
+}
+
+void OutputWire::Publish() {
+  DeskState& s = desk_.state;
+  Hoofdblad& h = desk_.hoofdblad();
+  WireFrame& f = last_;
+  f.tick = ++ticks_;
+  std::memcpy(f.slots.data(), s.DmxFrame.data(), f.slots.size());
+
+  const WireFrame before = f;
+  f.adapterType = s.AdapterType;
+  f.portAddress = s.PortAddress;
+  f.periodMs = h.Timer1.Interval();
+  OpenDmx* usb = OpenDmx::Of(desk_);
+  f.usbSend = f.adapterType == kAdapterOpenDmx && usb && s.UsbConnected == 1 && usb->UsbIsOpen != 0;
+  f.usbHandle = usb ? static_cast<uint32_t>(usb->UsbHandle) : 0;
+  f.usbStartCode = usb ? usb->UsbStartCode : 0;
+  f.usbStartCodeLength = usb ? static_cast<uint8_t>(usb->UsbStartCodeSet) : 0;
+  // A new epoch for new adapter settings: reports of the old ones are moot,
+  // and an adapter that failed may send again.
+  if (ticks_ == 1 || f.adapterType != before.adapterType || f.portAddress != before.portAddress ||
+      f.usbSend != before.usbSend || f.usbHandle != before.usbHandle || f.usbStartCode != before.usbStartCode ||
+      f.usbStartCodeLength != before.usbStartCodeLength)
+    ++epoch_;
+  f.adapterEpoch = epoch_;
+
+  f.artOn = h.Art_Time.Enabled();
+  f.artPeriodMs = h.Art_Time.Interval();
+  f.artCount = 0;
+  for (int p = 0; p < kSentPorts; ++p) {
+    const ArtPortRec& port = s.ArtPorts[static_cast<std::size_t>(p)];
+    if (port.Enabled != 0) f.artUniverses[f.artCount++] = port.Universe;
+  }
+  f.artBroadcast.fill(0);
+  std::memcpy(f.artBroadcast.data(), s.ArtBroadcast.data(),
+              std::min(s.ArtBroadcast.size(), f.artBroadcast.size() - 1));
+
+  thread_.exchange().back() = f;
+  thread_.exchange().publish();
+}
+
+void OutputWire::handleReports() {
+  const WireReport::Taken r = adapter_.report().take();
+  if (r.flags == 0 || r.epoch != last_.adapterEpoch) return;
+  // Only the adapter the sends were for, while it is still the selected one.
+  const int type = last_.adapterType;
+  if (type != desk_.state.AdapterType) return;
+  if (OutputAdapter* a = adapters_[static_cast<std::size_t>(type)]) a->Handle(desk_, r.flags);
+}
+
+void OutputWire::Tick() {
+  const int type = desk_.state.AdapterType;
+  // Steps are tested in ascending order of their value; only one acts.
+  OutputAdapter* a = nullptr;
+  for (int t = 1; t < kAdapterCount; ++t)
+    if (t == type) a = adapters_[static_cast<std::size_t>(t)];
+  if (a) a->Prepare(desk_);
+  const bool manual = inline_;
+  // In real time the findings of the sends since the last tick.
+  if (!manual) handleReports();
+  Publish();
+  if (manual) {
+    if (a) thread_.RunInline(adapter_, last_);
+    handleReports();
+    return;
+  }
+  startThread();
+  sayPriority();
+}
+
+void OutputWire::ArtTick() {
+  Publish();
+  if (inline_ || artnet_.inlineOnly()) {
+    thread_.RunInline(artnet_, last_);
+    return;
+  }
+  startThread();
+}
+
+void OutputWire::startThread() {
+  if (!stopped_ && !thread_.running()) thread_.Start();
+}
+
+void OutputWire::sayPriority() {
+  if (prioritySaid_) return;
+  const int p = thread_.priority();
+  if (p == WireThread::kPriorityUnknown) return;
+  prioritySaid_ = true;
+  if (p == WireThread::kPriorityRealtime)
+    std::fprintf(stderr, "lumora: output thread at real-time priority (SCHED_FIFO %d)\n", thread_.realtimeLevel());
+  else
+    std::fprintf(stderr, "lumora: output thread at normal priority (real-time priority not permitted)\n");
+}
+
+}  // namespace lumora

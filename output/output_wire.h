@@ -1,0 +1,82 @@
+// The desk's side of the wire: publishes each tick's frame with the settings
+// the senders need, starts the wire thread (or, under the manual clock,
+// sends inline through the same senders), and handles on the UI thread what
+// the wire found.
+//
+// In real time a failure the wire finds is handled at the next output tick:
+// its messages and statuses come one tick later than the send that failed.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "output/wire.h"
+#include "output/wire_senders.h"
+
+namespace lumora {
+
+class Desk;
+class OutputAdapter;
+class UdpSocket;
+
+class OutputWire {
+ public:
+  explicit OutputWire(Desk& desk);
+  ~OutputWire();
+  OutputWire(const OutputWire&) = delete;
+  OutputWire& operator=(const OutputWire&) = delete;
+
+  // The desk's wire (nullptr before SetupOutput made it).
+  static OutputWire* Of(Desk& desk);
+  // The adapter sender of the desk's wire, for WireHold (nullptr when none).
+  static WireSender* AdapterSenderOf(Desk& desk);
+  static WireSender* ArtNetSenderOf(Desk& desk);
+  // Ends the desk's wire thread for good (the exit operation).
+  static void StopOf(Desk& desk);
+
+  // The output tick's hand-off (Desk::SendFrame): the selected adapter's
+  // preparation, the wire's findings, the frame published, and under the
+  // manual clock the adapter's send now.
+  void Tick();
+  // Art_Time: publishes the frame as it stands; under the manual clock (or
+  // with the loop-back socket) sends ArtDmx now.
+  void ArtTick();
+  // Publishes the current frame and settings.
+  void Publish();
+  // Ends the thread after its last frame; it does not start again.
+  void Stop();
+
+  // The adapter of each AdapterType value (as the desk has them).
+  void setAdapter(int type, OutputAdapter* a) {
+    if (type > 0 && type < kAdapterSlots) adapters_[static_cast<std::size_t>(type)] = a;
+  }
+
+  // The Art-Net socket (the UI thread changes it only through here).
+  void setArtSocket(UdpSocket* socket, bool loopBack);
+
+  AdapterWire& adapterWire() { return adapter_; }
+  ArtNetWire& artNetWire() { return artnet_; }
+  WireThread& thread() { return thread_; }
+  // The last frame published.
+  const WireFrame& last() const { return last_; }
+
+ private:
+  void handleReports();
+  void startThread();
+  void sayPriority();
+
+  static constexpr int kAdapterSlots = 6;
+  Desk& desk_;
+  std::array<OutputAdapter*, kAdapterSlots> adapters_{};
+  AdapterWire adapter_;
+  ArtNetWire artnet_;
+  WireThread thread_;
+  WireFrame last_{};
+  uint64_t ticks_ = 0;
+  uint32_t epoch_ = 0;
+  bool inline_;
+  bool stopped_ = false;
+  bool prioritySaid_ = false;
+};
+
+}  // namespace lumora
