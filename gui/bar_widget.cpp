@@ -8,6 +8,19 @@ namespace lumora::gui {
 
 BarWidget::BarWidget(ProgBar& b, QWidget* parent) : QWidget(parent), b_(b) {}
 
+BarWidget::Look BarWidget::look() const {
+  return {static_cast<double>(b_.Value()), static_cast<double>(b_.Min()), static_cast<double>(b_.Max()),
+          b_.BackColor(), b_.BarColor(), static_cast<int>(b_.BorderStyle()), static_cast<bool>(b_.Vertical())};
+}
+
+bool BarWidget::refreshShown() {
+  const Look now = look();
+  if (drawn_ && now == look_) return false;
+  drawn_ = true;
+  look_ = now;
+  return true;
+}
+
 BarWidget::Parts BarWidget::parts() const {
   // The drawing scale makes the inner width and height each Max - Min units.
   const QRectF inner = b_.BorderStyle() != 0 ? QRectF(rect()).adjusted(1, 1, -1, -1) : QRectF(rect());

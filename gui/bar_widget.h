@@ -5,12 +5,14 @@
 #include <QWidget>
 
 #include "controls/bar_indicator.h"
+#include "gui/binder.h"
 
 namespace lumora::gui {
 
-class BarWidget : public QWidget {
+class BarWidget : public QWidget, public ShowsControl {
  public:
   explicit BarWidget(ProgBar& b, QWidget* parent = nullptr);
+  bool refreshShown() override;
   QSize sizeHint() const override { return b_.Vertical() ? QSize(14, 100) : QSize(120, 14); }
   // The two rectangles the paint rule fills, in widget pixels (for tests).
   struct Parts {
@@ -23,7 +25,17 @@ class BarWidget : public QWidget {
   void paintEvent(QPaintEvent*) override;
 
  private:
+  struct Look {
+    double value, min, max;
+    int32_t back, bar;
+    int border;
+    bool vertical;
+    bool operator==(const Look&) const = default;
+  };
+  Look look() const;
   ProgBar& b_;
+  bool drawn_ = false;
+  Look look_{};
 };
 
 }  // namespace lumora::gui

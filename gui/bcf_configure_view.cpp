@@ -62,7 +62,7 @@ class BcfConfigureView : public FormView {
   QGroupBox* frame(Control& f, ControlArray& checks) {
     auto* g = new QGroupBox(QString::fromStdString(f.Caption()), this);
     g->setObjectName(QString::fromStdString(f.name()));
-    binder().bindCustom(g, f);
+    binder().bindCustom(g, f, [] { return false; });  // its own title; nothing drawn from the model
     auto* v = new QVBoxLayout(g);
     for (int i = 0; i < checks.size(); ++i) {
       auto* c = new QCheckBox(g);

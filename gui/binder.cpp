@@ -40,24 +40,51 @@ Control* Binder::controlOf(QObject* o) const {
   return nullptr;
 }
 
-void Binder::add(QObject* o, Control& c, std::function<void()> refresh) {
-  bindings_.push_back({o, &c, 0, std::move(refresh)});
+QObject* Binder::widgetOf(const Control& c) const {
+  for (const auto& b : bindings_)
+    if (b.control == &c) return b.obj;
+  return nullptr;
+}
+
+void Binder::add(QObject* o, Control& c, std::function<void(Shown&)> refresh) {
+  if (o->isWidgetType()) o->installEventFilter(this);
+  bindings_.push_back({o, &c, 0, std::move(refresh), {}});
 }
 
 namespace {
-void applyColours(QWidget* w, const Control& c) {
+
+QString PlainColours(const Control& c) {
   QString css;
   QColor back = ToQColor(c.BackColor());
   QColor fore = ToQColor(c.ForeColor());
   if (back.isValid()) css += QString("background-color: %1;").arg(back.name());
   if (fore.isValid()) css += QString("color: %1;").arg(fore.name());
-  if (w->styleSheet() != css) w->setStyleSheet(css);
+  return css;
 }
+
+// Leaves an unchanged widget alone (no change event, no repaint).
+template <class W>
+void SetText(W* w, const std::string& s) {
+  const QString t = QString::fromStdString(s);
+  if (w->text() != t) w->setText(t);
+}
+
 }  // namespace
 
-void Binder::common(QWidget* w, Control& c) {
-  w->installEventFilter(this);
-  w->setToolTip(QString::fromStdString(c.ToolTipText()));
+// A style sheet is built and set only when the colours differ from those the
+// widget was last given: setting one re-polishes the widget.
+void Binder::applyColours(QWidget* w, const Control& c, Shown& shown, const Styler& style) {
+  if (shown.back == c.BackColor() && shown.fore == c.ForeColor()) return;
+  shown.back = c.BackColor();
+  shown.fore = c.ForeColor();
+  const QString css = style ? style(c) : PlainColours(c);
+  if (w->styleSheet() != css) w->setStyleSheet(css);
+}
+
+void Binder::common(QWidget* w, const Control& c) {
+  const QString tip = QString::fromStdString(c.ToolTipText());
+  if (w->toolTip() != tip) w->setToolTip(tip);
+  // Both return at once when nothing changes.
   w->setEnabled(c.Enabled());
   w->setVisible(c.Visible());
 }
@@ -69,15 +96,16 @@ void Binder::bind(QAbstractSlider* w, Control& c) {
       c.Change();
     });
   });
-  add(w, c, [w, &c, this] {
+  add(w, c, [w, &c](Shown&) {
     QSignalBlocker block(w);
     common(w, c);
-    w->setRange(std::min(c.Min(), c.Max()), std::max(c.Min(), c.Max()));
-    w->setValue(c.Value());
+    const int lo = std::min(c.Min(), c.Max()), hi = std::max(c.Min(), c.Max());
+    if (w->minimum() != lo || w->maximum() != hi) w->setRange(lo, hi);
+    if (w->value() != c.Value()) w->setValue(c.Value());
   });
 }
 
-void Binder::bind(QLineEdit* w, Control& c) {
+void Binder::bind(QLineEdit* w, Control& c, Styler style) {
   connect(w, &QLineEdit::textEdited, this, [this, &c](const QString& t) {
     fire([&c, t] {
       c.setText(t.toStdString());
@@ -85,12 +113,11 @@ void Binder::bind(QLineEdit* w, Control& c) {
     });
   });
   connect(w, &QLineEdit::editingFinished, this, [this, &c] { fire([&c] { c.Validate(); }); });
-  add(w, c, [w, &c, this] {
+  add(w, c, [w, &c, style = std::move(style)](Shown& shown) {
     QSignalBlocker block(w);
     common(w, c);
-    applyColours(w, c);
-    QString t = QString::fromStdString(c.Text());
-    if (w->text() != t) w->setText(t);
+    applyColours(w, c, shown, style);
+    SetText(w, c.Text());
   });
 }
 
@@ -101,7 +128,7 @@ void Binder::bind(QTextEdit* w, Control& c) {
       c.Change();
     });
   });
-  add(w, c, [w, &c, this] {
+  add(w, c, [w, &c](Shown&) {
     QSignalBlocker block(w);
     common(w, c);
     QString t = QString::fromStdString(c.Text());
@@ -111,27 +138,27 @@ void Binder::bind(QTextEdit* w, Control& c) {
 
 void Binder::bind(QPushButton* w, Control& c) {
   connect(w, &QPushButton::clicked, this, [this, &c] { fire([&c] { c.Click(); }); });
-  add(w, c, [w, &c, this] {
+  add(w, c, [w, &c](Shown& shown) {
     common(w, c);
-    applyColours(w, c);
-    w->setText(QString::fromStdString(c.Caption()));
+    applyColours(w, c, shown, nullptr);
+    SetText(w, c.Caption());
   });
 }
 
 void Binder::bind(QAction* a, Control& c) {
   connect(a, &QAction::triggered, this, [this, &c] { fire([&c] { c.Click(); }); });
-  add(a, c, [a, &c] {
+  add(a, c, [a, &c](Shown&) {
     a->setEnabled(c.Enabled());
     a->setVisible(c.Visible());
-    if (!c.Caption().empty()) a->setText(QString::fromStdString(c.Caption()));
+    if (!c.Caption().empty()) SetText(a, c.Caption());
   });
 }
 
 void Binder::bind(QLabel* w, Control& c) {
-  add(w, c, [w, &c, this] {
+  add(w, c, [w, &c](Shown& shown) {
     common(w, c);
-    applyColours(w, c);
-    w->setText(QString::fromStdString(c.Caption()));
+    applyColours(w, c, shown, nullptr);
+    SetText(w, c.Caption());
   });
 }
 
@@ -142,10 +169,10 @@ void Binder::bind(QCheckBox* w, Control& c) {
       c.Click();
     });
   });
-  add(w, c, [w, &c, this] {
+  add(w, c, [w, &c](Shown&) {
     QSignalBlocker block(w);
     common(w, c);
-    if (!c.Caption().empty()) w->setText(QString::fromStdString(c.Caption()));
+    if (!c.Caption().empty()) SetText(w, c.Caption());
     w->setChecked(c.Value() != 0);
   });
 }
@@ -161,10 +188,10 @@ void Binder::bind(QRadioButton* w, Control& c) {
     QSignalBlocker block(w);
     w->setChecked(c.Value() != 0);
   });
-  add(w, c, [w, &c, this] {
+  add(w, c, [w, &c](Shown&) {
     QSignalBlocker block(w);
     common(w, c);
-    if (!c.Caption().empty()) w->setText(QString::fromStdString(c.Caption()));
+    if (!c.Caption().empty()) SetText(w, c.Caption());
     w->setChecked(c.Value() != 0);
   });
 }
@@ -184,7 +211,7 @@ void Binder::bind(QComboBox* w, Control& c) {
       });
     });
   }
-  add(w, c, [w, &c, this] {
+  add(w, c, [w, &c](Shown&) {
     QSignalBlocker block(w);
     common(w, c);
     bool same = w->count() == c.ListCount();
@@ -194,7 +221,10 @@ void Binder::bind(QComboBox* w, Control& c) {
       for (const auto& s : c.ListItems()) w->addItem(QString::fromStdString(s));
     }
     w->setCurrentIndex(c.ListIndex());
-    if (w->isEditable()) w->setEditText(QString::fromStdString(c.Text()));
+    if (w->isEditable()) {
+      const QString t = QString::fromStdString(c.Text());
+      if (w->currentText() != t) w->setEditText(t);
+    }
   });
 }
 
@@ -207,7 +237,7 @@ void Binder::bind(QListWidget* w, Control& c) {
     });
   });
   connect(w, &QListWidget::itemDoubleClicked, this, [this, &c](QListWidgetItem*) { fire([&c] { c.DblClick(); }); });
-  add(w, c, [w, &c, this] {
+  add(w, c, [w, &c](Shown&) {
     QSignalBlocker block(w);
     common(w, c);
     bool same = w->count() == c.ListCount();
@@ -220,10 +250,12 @@ void Binder::bind(QListWidget* w, Control& c) {
   });
 }
 
-void Binder::bindCustom(QWidget* w, Control& c) {
-  add(w, c, [w, &c, this] {
+void Binder::bindCustom(QWidget* w, Control& c, std::function<bool()> shown) {
+  if (!shown)
+    if (auto* s = dynamic_cast<ShowsControl*>(w)) shown = [s] { return s->refreshShown(); };
+  add(w, c, [w, &c, shown = std::move(shown)](Shown&) {
     common(w, c);
-    w->update();
+    if (!shown || shown()) w->update();
   });
 }
 
@@ -263,7 +295,7 @@ void Binder::sync() {
     if (!b.obj) continue;
     if (b.seen == b.control->revision()) continue;
     b.seen = b.control->revision();
-    b.refresh();
+    b.refresh(b.shown);
   }
   syncing_ = false;
 }

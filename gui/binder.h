@@ -30,6 +30,15 @@ namespace lumora::gui {
 QColor ToQColor(int32_t c);
 int32_t FromQColor(const QColor& c);
 
+// A custom-drawn widget that knows what it draws from its control: takes the
+// control's present state and says whether its picture changed. The binder
+// repaints such a widget only then.
+class ShowsControl {
+ public:
+  virtual ~ShowsControl() = default;
+  virtual bool refreshShown() = 0;
+};
+
 class Binder : public QObject {
   Q_OBJECT
  public:
@@ -39,7 +48,10 @@ class Binder : public QObject {
   std::function<void()> afterEvent;
 
   void bind(QAbstractSlider* w, Control& c);  // fader or scroll bar
-  void bind(QLineEdit* w, Control& c);        // text box
+  // How a bound box turns the control's colours into its style sheet.
+  using Styler = std::function<QString(const Control&)>;
+
+  void bind(QLineEdit* w, Control& c, Styler style = nullptr);  // text box
   void bind(QTextEdit* w, Control& c);        // multi-line text box
   void bind(QPushButton* w, Control& c);      // button
   void bind(QAction* a, Control& c);          // menu item
@@ -50,24 +62,37 @@ class Binder : public QObject {
   void bind(QListWidget* w, Control& c);      // list box
   // Picture, frame, bar or any custom-drawn widget: properties are shown by
   // the widget's own paint (it reads the control); the binder adds the
-  // common properties, the mouse and the repaint on change.
-  void bindCustom(QWidget* w, Control& c);
+  // common properties, the mouse and the repaint on change. With `shown`
+  // (or a widget that is a ShowsControl), the widget is repainted only when
+  // it returns true; otherwise on every change of the control.
+  void bindCustom(QWidget* w, Control& c, std::function<bool()> shown = nullptr);
 
-  // Model -> widgets, for every control whose revision moved.
+  // Model -> widgets, for every control whose revision moved. A widget is
+  // touched only where what it shows differs from the control.
   void sync();
+
+  // The widget or action bound to a control (nullptr when none).
+  QObject* widgetOf(const Control& c) const;
 
  protected:
   bool eventFilter(QObject* obj, QEvent* ev) override;
 
  private:
+  // What a widget was last given, so a refresh touches only what moved.
+  struct Shown {
+    int32_t back = -1;
+    int32_t fore = -1;
+  };
   struct Binding {
     QPointer<QObject> obj;
     Control* control;
     uint64_t seen = 0;
-    std::function<void()> refresh;
+    std::function<void(Shown&)> refresh;
+    Shown shown;
   };
-  void add(QObject* o, Control& c, std::function<void()> refresh);
-  void common(QWidget* w, Control& c);
+  void add(QObject* o, Control& c, std::function<void(Shown&)> refresh);
+  static void common(QWidget* w, const Control& c);
+  static void applyColours(QWidget* w, const Control& c, Shown& shown, const Styler& style);
   void fire(const std::function<void()>& f);
   Control* controlOf(QObject* o) const;
 

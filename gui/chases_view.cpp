@@ -30,9 +30,17 @@ namespace {
 
 // The XY pad: one widget pixel is one pad unit, so the model's rectangle and
 // the mouse coordinates the binder forwards agree.
-class XYPad : public QWidget {
+class XYPad : public QWidget, public ShowsControl {
  public:
   XYPad(Chases& m, QWidget* parent) : QWidget(parent), m_(m) { setFixedSize(Chases::kPadWidth, Chases::kPadHeight); }
+  // The cross follows the pan and tilt faders.
+  bool refreshShown() override {
+    const QPoint now(m_.Slider8.Value(), m_.Slider7.Value());
+    if (drawn_ && now == at_) return false;
+    drawn_ = true;
+    at_ = now;
+    return true;
+  }
 
  protected:
   void paintEvent(QPaintEvent*) override {
@@ -57,6 +65,8 @@ class XYPad : public QWidget {
 
  private:
   Chases& m_;
+  bool drawn_ = false;
+  QPoint at_;
 };
 
 QSlider* VFader(QWidget* parent, int minH = 150) {
@@ -287,7 +297,7 @@ class ChasesView : public FormView {
       popupSeen_ = m_.mnu_popup.Value();
       QTimer::singleShot(0, this, [this] { popup_->popup(QCursor::pos()); });
     }
-    if (pad_) pad_->update();
+    if (pad_ && pad_->refreshShown()) pad_->update();
   }
 
  private:
@@ -325,7 +335,7 @@ class ChasesView : public FormView {
 
   QWidget* makeMovingDesk() {
     auto* box = new QGroupBox("Moving Light Desk", this);
-    binder().bindCustom(box, m_.Moving_Desk);
+    binder().bindCustom(box, m_.Moving_Desk, [] { return false; });  // a frame: nothing drawn from the model
     auto* h = new QHBoxLayout(box);
     auto* left = new QVBoxLayout;
     auto* fsel = new QHBoxLayout;

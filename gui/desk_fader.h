@@ -15,6 +15,7 @@ class DeskFader : public QSlider {
  public:
   explicit DeskFader(QWidget* parent = nullptr);
   void setLitColour(const QColor& c) {
+    if (lit_ == c) return;
     lit_ = c;
     update();
   }

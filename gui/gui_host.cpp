@@ -61,6 +61,8 @@ GuiHost::GuiHost(Desk& desk) : desk_(desk) {
   wake_.setSingleShot(true);
   wake_.setTimerType(Qt::PreciseTimer);
   connect(&wake_, &QTimer::timeout, this, &GuiHost::onWake);
+  frame_.setSingleShot(true);
+  connect(&frame_, &QTimer::timeout, this, &GuiHost::syncAll);
   desk_.scheduler().onScheduleChanged = [this] { arm(); };
   if (qApp) qApp->installEventFilter(this);
 }
@@ -99,8 +101,18 @@ void GuiHost::arm() {
 
 void GuiHost::onWake() {
   desk_.scheduler().runDue();
-  syncAll();
+  requestSync();
   arm();
+}
+
+void GuiHost::requestSync() {
+  if (frame_.isActive()) return;
+  const qint64 since = sinceSync_.isValid() ? sinceSync_.elapsed() : kFrameMs;
+  if (since >= kFrameMs) {
+    syncAll();
+    return;
+  }
+  frame_.start(static_cast<int>(kFrameMs - since));
 }
 
 FormView* GuiHost::view(Form& f) {
@@ -115,12 +127,15 @@ FormView* GuiHost::view(Form& f) {
 void GuiHost::syncAll() {
   if (syncing_) return;
   syncing_ = true;
+  frame_.stop();
+  sinceSync_.restart();
   for (Form* f : desk_.forms()) {
     auto it = views_.find(f);
     if (!f->Visible() && it == views_.end()) continue;
     FormView* v = view(*f);
     if (f->Visible()) {
-      v->syncView();
+      // A minimised window paints nothing; it catches up when restored.
+      if (!v->isMinimized()) v->syncView();
       if (!v->isVisible()) v->show();
     } else if (v->isVisible()) {
       v->hide();

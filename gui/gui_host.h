@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QObject>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <map>
 #include <memory>
@@ -41,6 +42,11 @@ class GuiHost : public QObject {
   // Repaints every view whose model changed; makes, shows and hides views
   // as their forms' visibility says; quits when the desk has ended.
   void syncAll();
+  // The same at the next frame: models change at any rate (ticks, chases,
+  // the surface, the console); the windows follow at most kFrameMs apart,
+  // and not at all while nothing changed.
+  void requestSync();
+  static constexpr int kFrameMs = 33;
   FormView* view(Form& f);
 
  protected:
@@ -54,6 +60,8 @@ class GuiHost : public QObject {
 
   Desk& desk_;
   QTimer wake_;
+  QTimer frame_;
+  QElapsedTimer sinceSync_;
   std::map<Form*, FormView*> views_;
   bool syncing_ = false;
   const void* lastKey_ = nullptr;

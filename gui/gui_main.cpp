@@ -70,7 +70,7 @@ int RunGui(const ProgramOptions& opts, int argc, char** argv) {
         pending.erase(0, nl + 1);
         for (const auto& l : console->execute(line)) std::cout << l << '\n';
         std::cout.flush();
-        host.syncAll();
+        host.requestSync();
       }
     });
   }

@@ -24,22 +24,29 @@ constexpr int kStripWidth = 38;
 
 // The tick's activity light: Picture2 goes green and back to black in every
 // tick, faster than a screen refresh, so the light shows every other tick.
-class ActivityLight : public QWidget {
+// It is repainted only when it turns on or off.
+class ActivityLight : public QWidget, public ShowsControl {
  public:
   ActivityLight(Control& c, QWidget* parent) : QWidget(parent), c_(c) { setFixedSize(14, 14); }
+  bool refreshShown() override {
+    const int on = (c_.revision() / 4) % 2 == 1;
+    if (on == on_) return false;
+    on_ = on;
+    return true;
+  }
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const bool on = (c_.revision() / 4) % 2 == 1;
     p.setPen(QColor(40, 40, 40));
-    p.setBrush(on ? QColor(0, 220, 0) : QColor(20, 50, 20));
+    p.setBrush(on_ == 1 ? QColor(0, 220, 0) : QColor(20, 50, 20));
     p.drawEllipse(rect().adjusted(1, 1, -1, -1));
   }
 
  private:
   Control& c_;
+  int on_ = -1;  // not drawn yet
 };
 
 QLabel* caption(const QString& text, QWidget* parent) {
@@ -89,23 +96,23 @@ class HoofdbladView : public FormView {
 
   void syncView() override {
     FormView::syncView();
-    const DeskState& s = desk().state;
-    bankLabel_->setText(QString("Channels %1 - %2").arg(s.FaderBank * 32 + 1).arg(s.FaderBank * 32 + 32));
+    // The bank is desk state, not a control: compared on every refresh, the
+    // numbers and captions change only when it does.
+    const int bank = desk().state.FaderBank;
+    if (bank != shownBank_) {
+      shownBank_ = bank;
+      bankLabel_->setText(QString("Channels %1 - %2").arg(bank * 32 + 1).arg(bank * 32 + 32));
+      for (int k = 0; k < 32; ++k) numbers_[k]->setText(QString::number(m_.ChannelOf(k) + 1));
+    }
     for (int k = 0; k < 32; ++k) {
-      numbers_[k]->setText(QString::number(m_.ChannelOf(k) + 1));
-      // Readable text on whatever colour the channel has.
-      restyle(names_[k], m_.Text3[k]);
-      restyle(levels_[k], m_.Text1[k]);
       QColor lit = ToQColor(m_.Text3[k].BackColor());
       faders_[k]->setLitColour(lit.isValid() ? lit : QColor(255, 170, 40));
     }
   }
 
  private:
-  static void restyle(QLineEdit* w, const Control& c) {
-    const QString css = ReadableBoxStyle(ToQColor(c.BackColor()));
-    if (w->styleSheet() != css) w->setStyleSheet(css);
-  }
+  // Readable text on whatever colour the channel has.
+  static QString readable(const Control& c) { return ReadableBoxStyle(ToQColor(c.BackColor())); }
 
   QWidget* makeStrip() {
     auto* frame = new QFrame(this);
@@ -128,7 +135,7 @@ class HoofdbladView : public FormView {
       name->setReadOnly(true);
       name->setFixedWidth(kStripWidth);
       name->setAlignment(Qt::AlignCenter);
-      binder().bind(name, m_.Text3[k]);
+      binder().bind(name, m_.Text3[k], readable);
       names_[k] = name;
       auto* s = new DeskFader(frame);
       binder().bind(s, m_.Slider1[k]);
@@ -137,7 +144,7 @@ class HoofdbladView : public FormView {
       level->setReadOnly(true);
       level->setFixedWidth(kStripWidth);
       level->setAlignment(Qt::AlignCenter);
-      binder().bind(level, m_.Text1[k]);
+      binder().bind(level, m_.Text1[k], readable);
       levels_[k] = level;
       auto* mx = new QPushButton(frame);
       mx->setFixedWidth(kStripWidth);
@@ -287,6 +294,7 @@ class HoofdbladView : public FormView {
 
   Hoofdblad& m_;
   QLabel* bankLabel_ = nullptr;
+  int shownBank_ = -1;
   std::array<QLabel*, 32> numbers_{};
   std::array<QLineEdit*, 32> names_{};
   std::array<QLineEdit*, 32> levels_{};

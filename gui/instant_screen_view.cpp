@@ -27,6 +27,17 @@ class InstantScreenView : public FormView {
   // screens, no clipped buttons under many.
   void syncView() override {
     FormView::syncView();
+    if (formChanged()) fit();
+  }
+
+ protected:
+  void showEvent(QShowEvent* e) override {
+    FormView::showEvent(e);
+    fit();
+  }
+
+ private:
+  void fit() {
     if (!layout()) return;
     layout()->activate();
     const int h = sizeHint().height();

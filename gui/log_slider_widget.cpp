@@ -11,6 +11,14 @@ LogSliderWidget::LogSliderWidget(VRLogSlider& s, QWidget* parent) : QWidget(pare
   layoutAxis();
 }
 
+bool LogSliderWidget::refreshShown() {
+  Look now{s_.thumbY(), s_.lblMin(), s_.lblMax()};
+  if (drawn_ && now == look_) return false;
+  drawn_ = true;
+  look_ = std::move(now);
+  return true;
+}
+
 void LogSliderWidget::layoutAxis() {
   const int top = kLabel + kThumbH / 2;
   const int h = std::max(1, height() - 2 * kLabel - kThumbH);

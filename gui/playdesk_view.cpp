@@ -41,11 +41,19 @@ QSlider* crossfader(QWidget* parent, int minHeight) {
 
 // The logarithmic fade-time slider: the model owns the axis and the thumb;
 // this widget paints them and hands the mouse over.
-class LogSliderWidget : public QWidget {
+class LogSliderWidget : public QWidget, public ShowsControl {
  public:
   LogSliderWidget(VRLogSlider& s, Binder& b, QWidget* parent) : QWidget(parent), s_(s), b_(b) {
     setMinimumSize(54, 150);
     setToolTip("Fade time (s)");
+  }
+  // What the paint reads from the model.
+  bool refreshShown() override {
+    Look now{s_.thumbY(), s_.lblMin(), s_.lblMax(), s_.ticks().size()};
+    if (drawn_ && now == look_) return false;
+    drawn_ = true;
+    look_ = std::move(now);
+    return true;
   }
 
  protected:
@@ -81,8 +89,16 @@ class LogSliderWidget : public QWidget {
     update();
     if (b_.afterEvent) b_.afterEvent();
   }
+  struct Look {
+    double thumb;
+    std::string lo, hi;
+    std::size_t ticks;
+    bool operator==(const Look&) const = default;
+  };
   VRLogSlider& s_;
   Binder& b_;
+  bool drawn_ = false;
+  Look look_{};
 };
 
 class PlaydeskView : public FormView {
@@ -124,7 +140,8 @@ class PlaydeskView : public FormView {
       auto* b = new QPushButton(page);
       b->setMinimumSize(70, 40);
       b->setFocusPolicy(Qt::NoFocus);
-      binder().bindCustom(b, m_.Command1[k]);
+      // Caption and colour are set by syncView; the button repaints itself.
+      binder().bindCustom(b, m_.Command1[k], [] { return false; });
       buttons_[k] = b;
       grid->addWidget(b, k / 8, k % 8);
     }
@@ -296,20 +313,32 @@ class PlaydeskView : public FormView {
   void syncView() override {
     FormView::syncView();
     // The play buttons draw their function label and state colour.
+    // Each is compared with what the button was last given, so an unchanged
+    // button is not touched (a style sheet set re-polishes it).
     for (int k = 0; k < 16; ++k) {
       const Control& c = m_.Command1[k];
       QPushButton* b = buttons_[k];
-      const QString text = QString::fromStdString(c.Caption());
-      if (b->text() != text) b->setText(text);
-      const QColor back = ToQColor(c.BackColor());
-      const QString css = back.isValid() ? QString("background-color: %1;").arg(back.name()) : QString();
-      if (b->styleSheet() != css) b->setStyleSheet(css);
+      Shown& was = shown_[k];
+      if (c.Caption() != was.caption) {
+        was.caption = c.Caption();
+        b->setText(QString::fromStdString(was.caption));
+      }
+      if (c.BackColor() != was.back) {
+        was.back = c.BackColor();
+        const QColor back = ToQColor(was.back);
+        b->setStyleSheet(back.isValid() ? QString("background-color: %1;").arg(back.name()) : QString());
+      }
     }
   }
 
  private:
+  struct Shown {
+    std::string caption;
+    int32_t back = -1;
+  };
   Playdesk& m_;
   std::array<QPushButton*, 16> buttons_{};
+  std::array<Shown, 16> shown_{};
 };
 
 ViewRegistrar reg("Playdesk", [](Form& f, GuiHost& h) { return new PlaydeskView(f, h); });

@@ -102,17 +102,30 @@ class PortsetupView : public FormView {
 
   void syncView() override {
     FormView::syncView();
-    for (int i = 0; i < 2; ++i) options_[i]->setText(QString::fromStdString(m_.Label1[i].Caption()));
-    // The groups come and go with the adapter: fit the height to what shows,
-    // so no blank band is left under a smaller group.
-    if (layout()) {
-      layout()->activate();
-      const int h = std::max(minimumSizeHint().height(), sizeHint().height());
-      if (isVisible() && height() != h) resize(width(), h);
+    if (!formChanged()) return;
+    for (int i = 0; i < 2; ++i) {
+      const QString t = QString::fromStdString(m_.Label1[i].Caption());
+      if (options_[i]->text() != t) options_[i]->setText(t);
     }
+    fit();
+  }
+
+ protected:
+  void showEvent(QShowEvent* e) override {
+    FormView::showEvent(e);
+    fit();
   }
 
  private:
+  // The groups come and go with the adapter: fit the height to what shows,
+  // so no blank band is left under a smaller group.
+  void fit() {
+    if (!layout()) return;
+    layout()->activate();
+    const int h = std::max(minimumSizeHint().height(), sizeHint().height());
+    if (isVisible() && height() != h) resize(width(), h);
+  }
+
   Portsetup& m_;
   QRadioButton* options_[2] = {nullptr, nullptr};
 };

@@ -57,13 +57,20 @@ class MonitorPanel : public QWidget {
     for (int k = 0; k < Realout::kBars; ++k) {
       const uint64_t lr = m_.Label1[k].revision();
       const uint64_t br = m_.ProgBar1[k].revision();
-      if (lr != labelSeen_[k]) {
-        labelSeen_[k] = lr;
-        barSeen_[k] = br;
+      if (lr == labelSeen_[k] && br == barSeen_[k]) continue;
+      labelSeen_[k] = lr;
+      barSeen_[k] = br;
+      // A moved revision is looked at: only a changed look is repainted.
+      const LabelLook label{m_.Label1[k].Visible(), m_.Label1[k].Caption()};
+      const ProgBar& b = m_.ProgBar1[k];
+      const BarLook bar{b.Visible(), b.fraction(), b.BackColor(), b.BarColor(), b.Vertical()};
+      if (!(label == labelShown_[k])) {
+        labelShown_[k] = label;
+        barShown_[k] = bar;
         dirty += cellRect(k);
         ++n;
-      } else if (br != barSeen_[k]) {
-        barSeen_[k] = br;
+      } else if (!(bar == barShown_[k])) {
+        barShown_[k] = bar;
         dirty += barRect(k);
         ++n;
       }
@@ -160,8 +167,22 @@ class MonitorPanel : public QWidget {
 
   Realout& m_;
   GuiHost& host_;
+  struct LabelLook {
+    bool visible = false;
+    std::string caption;
+    bool operator==(const LabelLook&) const = default;
+  };
+  struct BarLook {
+    bool visible = false;
+    double fraction = -1;
+    int32_t back = -2, bar = -2;
+    bool vertical = false;
+    bool operator==(const BarLook&) const = default;
+  };
   std::array<uint64_t, Realout::kBars> barSeen_;
   std::array<uint64_t, Realout::kBars> labelSeen_;
+  std::array<LabelLook, Realout::kBars> labelShown_{};
+  std::array<BarLook, Realout::kBars> barShown_{};
 };
 
 class RealoutView : public FormView {

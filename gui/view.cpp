@@ -32,10 +32,17 @@ FormView::FormView(Form& form, GuiHost& host, QWidget* parent) : QWidget(parent)
 Desk& FormView::desk() const { return form_->desk(); }
 
 void FormView::syncView() {
-  if (seen_ == form_->revision()) return;
+  changed_ = seen_ != form_->revision();
+  if (!changed_) return;
   seen_ = form_->revision();
   binder_.sync();
-  setWindowTitle(QString::fromStdString(form_->Caption()));
+  const QString title = QString::fromStdString(form_->Caption());
+  if (windowTitle() != title) setWindowTitle(title);
+}
+
+void FormView::changeEvent(QEvent* e) {
+  QWidget::changeEvent(e);
+  if (e->type() == QEvent::WindowStateChange && !isMinimized()) host_->requestSync();
 }
 
 void FormView::closeEvent(QCloseEvent* e) {

@@ -26,17 +26,23 @@ class FormView : public QWidget {
   Desk& desk() const;
   Binder& binder() { return binder_; }
 
-  // Model -> widgets; the default syncs the bindings and the caption.
+  // Model -> widgets; the default syncs the bindings and the caption when
+  // the form's revision moved (formChanged() tells an override whether it
+  // did). Only what differs from what is shown is touched.
   virtual void syncView();
 
  protected:
+  bool formChanged() const { return changed_; }
   void closeEvent(QCloseEvent* e) override;
+  // A minimised window is not refreshed; restored, it catches up.
+  void changeEvent(QEvent* e) override;
 
  private:
   Form* form_;
   GuiHost* host_;
   Binder binder_;
   uint64_t seen_ = 0;
+  bool changed_ = false;
 };
 
 using ViewFactory = std::function<FormView*(Form&, GuiHost&)>;

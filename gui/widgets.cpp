@@ -10,6 +10,14 @@ namespace lumora::gui {
 
 ColourPatch::ColourPatch(Control& c, QWidget* parent) : QWidget(parent), c_(c) {}
 
+bool ColourPatch::refreshShown() {
+  if (drawn_ && colour_ == c_.BackColor() && caption_ == c_.Caption()) return false;
+  drawn_ = true;
+  colour_ = c_.BackColor();
+  caption_ = c_.Caption();
+  return true;
+}
+
 void ColourPatch::paintEvent(QPaintEvent*) {
   QPainter p(this);
   QColor col = ToQColor(c_.BackColor());

@@ -1,0 +1,143 @@
+// What a refresh paints, window by window under the offscreen platform: a
+// refresh after model changes that leave everything shown as it was paints
+// nothing, and a fader moved in the model repaints only its own area.
+#include <gtest/gtest.h>
+
+#include <QAbstractSlider>
+#include <QApplication>
+#include <QPaintEvent>
+#include <QRegion>
+#include <QStringList>
+
+#include "view_test_fixture.h"
+
+namespace lumora::gui {
+namespace {
+
+// Counts the paint events of one window's widgets and collects what they
+// painted, in the window's coordinates.
+class PaintLog : public QObject {
+ public:
+  explicit PaintLog(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
+  ~PaintLog() override { qApp->removeEventFilter(this); }
+  void reset() {
+    paints = 0;
+    painted = QRegion();
+    who.clear();
+  }
+  int paints = 0;
+  QRegion painted;
+  QStringList who;
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() != QEvent::Paint || !o->isWidgetType()) return false;
+    auto* w = static_cast<QWidget*>(o);
+    if (w->window() != window_) return false;
+    ++paints;
+    painted += static_cast<QPaintEvent*>(e)->region().translated(w->mapTo(window_, QPoint(0, 0)));
+    who << QString("%1 %2").arg(w->metaObject()->className(), w->objectName());
+    return false;
+  }
+
+ private:
+  QWidget* window_;
+};
+
+class RefreshPaints : public testing::ViewTest, public ::testing::WithParamInterface<const char*> {
+ protected:
+  RefreshPaints() {
+    // A blinking text cursor paints on its own clock; not what is measured.
+    QApplication::setCursorFlashTime(0);
+  }
+  Form* form() {
+    for (Form* f : desk->forms())
+      if (f->name() == GetParam()) return f;
+    return nullptr;
+  }
+  FormView* settle(Form& f) {
+    FormView* v = open(f);
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    return v;
+  }
+  void refresh() {
+    host->syncAll();
+    QApplication::processEvents();
+  }
+};
+
+// Every control's revision moves (a property changed and changed back), so
+// each binding is looked at again, yet nothing shown differs.
+void TouchEveryControl(Form& f) {
+  f.setCaption(f.Caption() + "~");
+  f.setCaption(f.Caption().substr(0, f.Caption().size() - 1));
+  for (Control* c : f.controls()) {
+    // The output light shows that ticks happen: its revision is what it shows.
+    if (f.name() == "Hoofdblad" && c->name() == "Picture2") continue;
+    const std::string tip = c->ToolTipText();
+    c->setToolTipText(tip + "~");
+    c->setToolTipText(tip);
+  }
+}
+
+TEST_P(RefreshPaints, UnchangedModelPaintsNothing) {
+  Form* f = form();
+  ASSERT_TRUE(f);
+  FormView* v = settle(*f);
+  ASSERT_TRUE(v);
+  ASSERT_TRUE(v->isVisible());
+  PaintLog log(v);
+  refresh();
+  EXPECT_EQ(log.paints, 0) << log.who.join(", ").toStdString();
+  log.reset();
+  TouchEveryControl(*f);
+  refresh();
+  EXPECT_EQ(log.paints, 0) << log.who.join(", ").toStdString();
+  // Many refreshes with nothing changed: still nothing.
+  for (int i = 0; i < 20; ++i) refresh();
+  EXPECT_EQ(log.paints, 0) << log.who.join(", ").toStdString();
+}
+
+TEST_P(RefreshPaints, MovedFaderRepaintsOnlyItsOwnArea) {
+  Form* f = form();
+  ASSERT_TRUE(f);
+  FormView* v = settle(*f);
+  ASSERT_TRUE(v);
+  int moved = 0;
+  for (Control* c : f->controls()) {
+    if (c->kind() != Kind::Fader || !c->Visible()) continue;
+    auto* s = qobject_cast<QAbstractSlider*>(v->binder().widgetOf(*c));
+    if (!s || !s->isVisible()) continue;
+    PaintLog log(v);
+    const int lo = std::min(c->Min(), c->Max()), hi = std::max(c->Min(), c->Max());
+    const int to = c->Value() - lo > (hi - lo) / 2 ? lo + (hi - lo) / 4 : hi - (hi - lo) / 4;
+    ASSERT_NE(to, c->Value()) << c->address();
+    c->setValue(to);
+    refresh();
+    EXPECT_EQ(s->value(), to) << c->address();
+    EXPECT_GE(log.paints, 1) << c->address();
+    const QRect area(s->mapTo(v, QPoint(0, 0)), s->size());
+    EXPECT_TRUE(area.contains(log.painted.boundingRect()))
+        << c->address() << ": painted " << log.who.join(", ").toStdString();
+    ++moved;
+  }
+  // The windows of the desk's faders have them all bound to sliders.
+  const std::string name = GetParam();
+  if (name == "Hoofdblad") {
+    EXPECT_EQ(moved, 32 + 3);
+  } else if (name == "Playdesk") {
+    EXPECT_EQ(moved, 12 + 3);
+  } else if (name == "Chases") {
+    EXPECT_GE(moved, 1);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWindow, RefreshPaints,
+                         ::testing::Values("Hoofdblad", "Playdesk", "Realout", "editpatchlist", "Channel_Names",
+                                           "Fader_Function_Form", "Button_Function_Form", "Project_text",
+                                           "frmAbout", "Portsetup", "Art_Config", "namedit", "instant_screen",
+                                           "Chases", "Fixture_Prop", "BCF", "BCF_configure", "CLI"),
+                         [](const ::testing::TestParamInfo<const char*>& i) { return std::string(i.param); });
+
+}  // namespace
+}  // namespace lumora::gui
