@@ -12,8 +12,10 @@ struct ProgramOptions {
   bool manualClock = false;
   bool sim = false;
   bool demo = false;  // start with the demo show
+  bool quiet = false;  // headless service: no status lines on stderr
   std::string project;
   std::string artnetAddress;  // local IPv4 address for Art-Net (overrides LUMORA_ARTNET_ADDRESS)
+  std::string consoleSocket;  // Unix socket path the console listens on ("" = none)
   std::vector<std::string> rest;  // left for the GUI toolkit
   std::string error;
   bool help = false;

@@ -32,6 +32,9 @@ class Scheduler {
   void runDue();
   // Earliest due time of an enabled timer.
   std::optional<int64_t> nextDue() const;
+  // The steady clock's reading (ms) at time 0, so a host can wake on the
+  // exact steady-clock instant a due time names.
+  int64_t steadyOriginMs() const { return origin_; }
 
   // Told whenever the schedule may have moved (hosts re-arm their wake-up).
   std::function<void()> onScheduleChanged;
