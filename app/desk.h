@@ -43,6 +43,10 @@ struct DeskOptions {
   bool sim = false;          // simulated devices instead of real hardware
   bool headless = true;      // no window system
   std::string artnetAddress;  // Art-Net local IPv4 address; "" = automatic
+  // The user's folders for autosaves and settings; "" keeps both off (tests
+  // that do not ask for them never touch a user's files).
+  std::string stateFolder;
+  std::string configFolder;
 };
 
 class Desk {
@@ -86,6 +90,16 @@ class Desk {
     owned_.push_back(std::move(p));
     return ref;
   }
+  // The owned object of type T, or null.
+  template <typename T>
+  T* owned() {
+    for (auto& p : owned_)
+      if (auto* h = dynamic_cast<Holder<T>*>(p.get())) return &h->value;
+    return nullptr;
+  }
+  // A window a subsystem makes (owned by it): listed with the others, so the
+  // console and the GUI find it by name.
+  void addForm(Form* f) { forms_.push_back(f); }
 
   // Windows.
   Hoofdblad& hoofdblad() { return *hoofdblad_; }

@@ -218,6 +218,7 @@ int RunHeadless(const ProgramOptions& opts) {
   dopts.manualClock = opts.manualClock;
   dopts.sim = opts.sim;
   dopts.artnetAddress = opts.artnetAddress;
+  UseUserFolders(dopts);
   dopts.headless = true;
   Desk desk(dopts, dialogs);
   Console console(desk, consoleDialogs);
@@ -236,8 +237,8 @@ int RunHeadless(const ProgramOptions& opts) {
   StatusWatch statusWatch(desk.hoofdblad().Status, desk.playdesk().Status);
   desk.Start();
   if (opts.demo) LoadDemoShow(desk);
-  if (!opts.project.empty()) {
-    std::string e = LoadProjectFile(desk, opts.project);
+  {
+    std::string e = OpenStartupProject(desk, opts.project);
     if (!e.empty()) std::cerr << "lumora: " << opts.project << ": " << e << '\n';
   }
   // Anything a start-up dialog printed goes out before the first reply.

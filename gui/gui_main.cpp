@@ -30,6 +30,7 @@ int RunGui(const ProgramOptions& opts, int argc, char** argv) {
   dopts.manualClock = opts.manualClock;
   dopts.sim = opts.sim;
   dopts.artnetAddress = opts.artnetAddress;
+  UseUserFolders(dopts);
   dopts.headless = false;
   Desk desk(dopts, dialogs);
   gui::GuiHost host(desk);
@@ -39,8 +40,8 @@ int RunGui(const ProgramOptions& opts, int argc, char** argv) {
 
   desk.Start();
   if (opts.demo) LoadDemoShow(desk);
-  if (!opts.project.empty()) {
-    std::string e = LoadProjectFile(desk, opts.project);
+  {
+    std::string e = OpenStartupProject(desk, opts.project);
     if (!e.empty()) std::cerr << "lumora: " << opts.project << ": " << e << '\n';
   }
   host.syncAll();

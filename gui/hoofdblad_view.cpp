@@ -266,6 +266,11 @@ class HoofdbladView : public FormView {
     QMenu* file = bar->addMenu("&File");
     item(file, m_.LoadXML, "Load Project...");
     item(file, m_.Load_P_XML, "Load Part of a Project...");
+    QMenu* recent = file->addMenu("Recent Projects");
+    for (int i = 0; m_.control("Recent", i); ++i) {
+      QAction* a = recent->addAction(QString());
+      binder().bind(a, *m_.control("Recent", i));
+    }
     file->addSeparator();
     item(file, m_.Save_Instant, "Save Project");
     item(file, m_.SaveXML, "Save Project As...");
@@ -275,6 +280,7 @@ class HoofdbladView : public FormView {
     file->addSeparator();
     item(file, m_.project_info, "Project Information...");
     item(file, m_.resetdesk, "Reset Desk");
+    if (Control* prefs = m_.control("Preferences")) item(file, *prefs, "Preferences...");
     file->addSeparator();
     item(file, m_.eruit, "Exit");
     QMenu* desk = bar->addMenu("&Desk");

@@ -5,13 +5,24 @@
 #include <cstddef>
 #include <string>
 
+#include "core/safe_file.h"
+
 namespace lumora {
 
 class Desk;
+struct DeskOptions;
 
 // Reads a project file into the desk as the LoadXML menu does (without its
 // file dialog). Returns "" on success, else a short reason.
 std::string LoadProjectFile(Desk& desk, const std::string& path);
+
+// The start of a desk: opens the project given on the command line (or the
+// last one, when the operator chose so) and offers to recover unsaved work.
+// Returns "" or the reason the project could not be loaded.
+std::string OpenStartupProject(Desk& desk, const std::string& projectOption);
+
+// The user's folders for a desk's options (autosaves, settings).
+void UseUserFolders(DeskOptions& opts);
 
 // Largest file the reader accepts; a full show is well under 2 MB.
 inline constexpr std::size_t kMaxProjectFileBytes = 64u * 1024u * 1024u;
@@ -19,10 +30,6 @@ inline constexpr std::size_t kMaxProjectFileBytes = 64u * 1024u * 1024u;
 // The whole file into `out`. Returns "" or a short reason.
 std::string ReadWholeFile(const std::string& path, std::string& out);
 
-// Writes `bytes` to a temporary file in the target's folder, flushes it to
-// the disk and renames it over `path`, so the previous file stays whole
-// until the new one is complete. Returns "" or a short reason.
-std::string WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 // Today's date as the project file holds it: "dd/mm/yyyy".
 std::string TodayText();

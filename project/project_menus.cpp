@@ -1,6 +1,7 @@
 #include "project/project_menus.h"
 
 #include <functional>
+#include <iostream>
 #include <optional>
 
 #include "app/desk.h"
@@ -11,6 +12,7 @@
 #include "playback/playdesk.h"
 #include "project/project_format.h"
 #include "project/project_io.h"
+#include "project/show_keeper.h"
 
 namespace lumora {
 
@@ -72,7 +74,16 @@ std::string SaveWholeProject(Desk& d, const std::string& path) {
   const int16_t before = s.ProjectVersion;
   if (s.ProjectVersion < 32767) ++s.ProjectVersion;
   const std::string date = TodayText();
-  std::string err = WriteFileAtomically(path, WriteWholeProject(s, date));
+  ShowKeeper* keeper = ShowKeeper::of(d);
+  // The new file is complete on the disk before the backups move, so a full
+  // disk costs no backup; the project file itself is replaced last.
+  AtomicWrite file;
+  std::string err = file.prepare(path, WriteWholeProject(s, date));
+  if (err.empty() && keeper) {
+    std::string backupErr = RotateBackups(path, keeper->settings().backupCount);
+    if (!backupErr.empty()) std::cerr << "lumora: no backup of " << path << " (" << backupErr << ")\n";
+  }
+  if (err.empty()) err = file.commit();
   if (!err.empty()) {
     // Nothing was saved, so nothing was versioned either.
     s.ProjectVersion = before;
@@ -81,6 +92,7 @@ std::string SaveWholeProject(Desk& d, const std::string& path) {
   }
   s.ProjectDate = date;
   s.ProjectChanged = 0;
+  if (keeper) keeper->wholeSaveDone(path);
   Statuses(d, " Project Saved ", " Project Saved");
   return {};
 }
@@ -116,6 +128,8 @@ void LoadXML_Click(Desk& d) { LoadWithDialog(d, true); }
 void Load_P_XML_Click(Desk& d) { LoadWithDialog(d, false); }
 
 std::string LoadProject(Desk& d, const std::string& path, bool redraw) {
+  // What an interrupted save of this project left behind goes first.
+  RemoveStaleSaveTemps(path);
   std::string text;
   std::string err = ReadWholeFile(path, text);
   if (!err.empty()) return err;
@@ -148,6 +162,7 @@ std::string LoadProject(Desk& d, const std::string& path, bool redraw) {
     ArtApply(d);
   }
   Statuses(d, "Project Loaded ", "Project Loaded");
+  if (ShowKeeper* keeper = ShowKeeper::of(d)) keeper->projectLoaded(path);
   if (redraw) {
     d.hoofdblad().RefreshDesk();
     d.playdesk().RedrawPlaydesk();

@@ -1,7 +1,9 @@
 #include "app/desk.h"
 #include "core/hoofdblad.h"
 #include "core/project_text.h"
+#include "project/preferences.h"
 #include "project/project_menus.h"
+#include "project/show_keeper.h"
 
 namespace lumora {
 
@@ -24,6 +26,45 @@ void SetupProject(Desk& d) {
   h.LoadXML.onClick = [&d] { LoadXML_Click(d); };
   h.Load_P_XML.onClick = [&d] { Load_P_XML_Click(d); };
   h.project_info.onClick = [&d] { d.projectText().Show(); };
+
+  ShowKeeper& k = d.own<ShowKeeper>(d);
+  Preferences& prefs = d.own<Preferences>(d);
+  d.addForm(&prefs);
+  if (Control* c = h.control("Preferences")) c->onClick = [&prefs] { prefs.Show(); };
+  auto wholeNumber = [](const Json& v, long long& n) -> std::string {
+    if (!v.isNumber()) return "expected a number";
+    n = v.asInt();
+    if (v.asReal() != static_cast<double>(n)) return "expected a whole number";
+    return "";
+  };
+  d.registry().add("AutosaveMinutes", [&k, wholeNumber] {
+    return std::make_unique<FnNode>([&k] { return Json(static_cast<long long>(k.settings().autosaveMinutes)); },
+                                    [&k, wholeNumber](const Json& v) {
+                                      long long n = 0;
+                                      std::string e = wholeNumber(v, n);
+                                      if (!e.empty()) return e;
+                                      if (n < 0 || n > kMaxAutosaveMinutes) return std::string("value out of range");
+                                      return k.setAutosaveMinutes(static_cast<int>(n));
+                                    });
+  });
+  d.registry().add("BackupCount", [&k, wholeNumber] {
+    return std::make_unique<FnNode>([&k] { return Json(static_cast<long long>(k.settings().backupCount)); },
+                                    [&k, wholeNumber](const Json& v) {
+                                      long long n = 0;
+                                      std::string e = wholeNumber(v, n);
+                                      if (!e.empty()) return e;
+                                      if (n < 0 || n > kMaxBackupCount) return std::string("value out of range");
+                                      return k.setBackupCount(static_cast<int>(n));
+                                    });
+  });
+  d.registry().add("Autosave.Path", [&k] { return std::make_unique<FnNode>([&k] { return Json(k.autosavePath()); }); });
+  d.registry().add("RecentProjects", [&k] {
+    return std::make_unique<FnNode>([&k] {
+      Json a = Json::array();
+      for (const auto& p : k.recent()) a.push(Json(p));
+      return a;
+    });
+  });
 }
 
 }  // namespace lumora

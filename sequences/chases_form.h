@@ -166,6 +166,7 @@ class Chases : public Form {
   int16_t FunctionAllState() const { return fnAll_; }
 
  private:
+  void SaveFixtureFile(const std::string& path, const std::string& text);
   ChaseRecord& chase();
   int step() const;  // current step as a row index
   void showStepNumber();

@@ -5,6 +5,7 @@
 
 #include "app/desk.h"
 #include "core/levels.h"
+#include "core/safe_file.h"
 #include "sequences/chases_form.h"
 #include "sequences/fixture_file.h"
 #include "sequences/fixture_prop.h"
@@ -178,20 +179,23 @@ void Chases::XY_Pad_MouseDown(MouseButton, int x, int y) {
 
 // --- fixture files --------------------------------------------------------
 
+// Saved like the project file: the previous file stays whole until the new
+// one is complete, whatever stops the write.
+void Chases::SaveFixtureFile(const std::string& path, const std::string& text) {
+  if (WriteFileAtomically(path, text).empty()) return;
+  desk().dialogs().Message(" Unable to write the fixture file", " Fixture File Error", MsgIcon::Exclamation);
+}
+
 void Chases::Save_Fixture_Single_Click() {
   auto path = desk().dialogs().FileDialog(FileKind::Save, "Save Fixture", kFixtureFilter, "");
   if (!path || path->empty()) return;
-  const std::string text = FixtureFileText(desk().state, true, desk().state.SelectedFixture);
-  std::ofstream out(WithExtension(*path), std::ios::binary | std::ios::trunc);
-  if (!(out << text) || !out.flush()) desk().dialogs().Message(" Unable to write the fixture file", " Fixture File Error", MsgIcon::Exclamation);
+  SaveFixtureFile(WithExtension(*path), FixtureFileText(desk().state, true, desk().state.SelectedFixture));
 }
 
 void Chases::Save_Fixture_all_Click() {
   auto path = desk().dialogs().FileDialog(FileKind::Save, "Save All Fixtures", kFixtureFilter, "");
   if (!path || path->empty()) return;
-  const std::string text = FixtureFileText(desk().state, false, 0);
-  std::ofstream out(WithExtension(*path), std::ios::binary | std::ios::trunc);
-  if (!(out << text) || !out.flush()) desk().dialogs().Message(" Unable to write the fixture file", " Fixture File Error", MsgIcon::Exclamation);
+  SaveFixtureFile(WithExtension(*path), FixtureFileText(desk().state, false, 0));
 }
 
 void Chases::Load_fixture_Click() {

@@ -1,0 +1,84 @@
+#include "project/preferences.h"
+
+#include <string>
+
+#include "app/desk.h"
+#include "project/show_keeper.h"
+
+namespace lumora {
+
+namespace {
+// A whole number in lo..hi with nothing around it but blanks.
+bool WholeNumber(const std::string& text, int lo, int hi, int& out) {
+  std::size_t b = text.find_first_not_of(' ');
+  std::size_t e = text.find_last_not_of(' ');
+  if (b == std::string::npos) return false;
+  const std::string t = text.substr(b, e - b + 1);
+  if (t.size() > 6) return false;
+  int v = 0;
+  for (char c : t) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  if (v < lo || v > hi) return false;
+  out = v;
+  return true;
+}
+}  // namespace
+
+Preferences::Preferences(Desk& desk) : Form(desk, "Preferences") {
+  setCaption("Preferences");
+  lblAutosave.setCaption("Autosave a changed show every (minutes, 0 = off):");
+  lblBackups.setCaption("Numbered backups kept by a project save (0 = off):");
+  chkOpenLast.setCaption("Open the last project at start");
+  cmdOK.setCaption("OK");
+  cmdCancel.setCaption("Cancel");
+  cmdOK.onClick = [this] { cmdOK_Click(); };
+  cmdCancel.onClick = [this] { cmdCancel_Click(); };
+}
+
+void Preferences::Form_Load() { fill(); }
+
+void Preferences::Form_Activate() { fill(); }
+
+void Preferences::fill() {
+  ShowKeeper* k = ShowKeeper::of(desk());
+  if (!k) return;
+  const UserSettings& s = k->settings();
+  txtAutosave.setText(std::to_string(s.autosaveMinutes));
+  txtBackups.setText(std::to_string(s.backupCount));
+  chkOpenLast.setValue(s.openLastAtStart ? 1 : 0);
+  const std::string where = k->autosavePath();
+  lblWhere.setCaption(where.empty() ? "Autosave is not available: no user folder is known."
+                                    : "Autosaves go to " + where.substr(0, where.rfind('/')));
+}
+
+void Preferences::cmdOK_Click() {
+  ShowKeeper* k = ShowKeeper::of(desk());
+  if (!k) return;
+  int minutes = 0;
+  int backups = 0;
+  // Nothing is stored unless both numbers are sound.
+  if (!WholeNumber(txtAutosave.Text(), 0, kMaxAutosaveMinutes, minutes)) {
+    desk().dialogs().Message(" Enter the autosave interval as whole minutes from 0 to " +
+                                 std::to_string(kMaxAutosaveMinutes) + " (0 = off)",
+                             " Preferences", MsgIcon::Exclamation);
+    txtAutosave.SetFocus();
+    return;
+  }
+  if (!WholeNumber(txtBackups.Text(), 0, kMaxBackupCount, backups)) {
+    desk().dialogs().Message(" Enter the number of backups from 0 to " + std::to_string(kMaxBackupCount) +
+                                 " (0 = off)",
+                             " Preferences", MsgIcon::Exclamation);
+    txtBackups.SetFocus();
+    return;
+  }
+  k->setAutosaveMinutes(minutes);
+  k->setBackupCount(backups);
+  k->setOpenLastAtStart(chkOpenLast.Value() != 0);
+  Unload();
+}
+
+void Preferences::cmdCancel_Click() { Unload(); }
+
+}  // namespace lumora
