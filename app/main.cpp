@@ -2,6 +2,7 @@
 
 #include "app/headless_host.h"
 #include "app/options.h"
+#include "core/version.h"
 
 namespace lumora {
 int RunGui(const ProgramOptions& opts, int argc, char** argv);
@@ -9,6 +10,11 @@ int RunGui(const ProgramOptions& opts, int argc, char** argv);
 
 int main(int argc, char** argv) {
   lumora::ProgramOptions opts = lumora::ParseOptions(argc, argv);
+  // Answered before the window system or the desk starts: works anywhere.
+  if (opts.version && opts.error.empty()) {
+    std::cout << "lumora " << lumora::LumoraVersion() << '\n';
+    return 0;
+  }
   if (opts.help) {
     std::cout << lumora::UsageText();
     return 0;

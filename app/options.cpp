@@ -14,6 +14,7 @@ ProgramOptions ParseOptions(int argc, char** argv) {
     else if (a == "--sim") o.sim = true;
     else if (a == "--demo") o.demo = true;
     else if (a == "--help" || a == "-h") o.help = true;
+    else if (a == "--version") o.version = true;
     else if (a == "--project" || a == "--artnet-address") {
       if (i + 1 >= argc) {
         o.error = std::string(a) + " needs a value";
@@ -38,7 +39,7 @@ ProgramOptions ParseOptions(int argc, char** argv) {
 
 const char* UsageText() {
   return "usage: lumora [--headless] [--console] [--manual-clock] [--sim] [--project FILE]\n"
-         "              [--artnet-address IPV4] [--demo]\n"
+         "              [--artnet-address IPV4] [--demo] [--version] [--help]\n"
          "  --headless        no window system; every window is a form model only\n"
          "  --console         read console commands from standard input\n"
          "  --manual-clock    timers fire only through advance, tick and fire\n"
@@ -47,7 +48,9 @@ const char* UsageText() {
          "  --artnet-address  local IPv4 address the Art-Net node uses\n"
          "                    (default: $LUMORA_ARTNET_ADDRESS, else the first up,\n"
          "                    non-loopback interface)\n"
-         "  --demo            start with the demo show\n";
+         "  --demo            start with the demo show\n"
+         "  --version         print the version and exit\n"
+         "  --help, -h        print this help and exit\n";
 }
 
 }  // namespace lumora
