@@ -1,42 +1,58 @@
 # Quick start: `make run` (desk with a demo show) and `make test` (every test,
-# normal and sanitizer builds). Both install what is missing first.
+# normal and sanitizer builds). Both install what is missing first: `run`
+# only what building and running need, `test` the test tools as well.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build build-asan run test test-normal test-asan bench clean
+.PHONY: all deps deps-run deps-package deps-test build build-asan run test test-normal test-asan \
+        bench package install clean
 
 all: build
 
-deps:
-	@bash scripts/deps.sh
+deps-run:
+	@bash scripts/deps.sh run
+
+deps-package:
+	@bash scripts/deps.sh package
+
+deps-test:
+	@bash scripts/deps.sh test
+
+deps: deps-test
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 $(ASAN_BUILD)/build.ninja:
-	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DLUMORA_SANITIZE=ON -DLUMORA_BENCH=OFF
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DLUMORA_SANITIZE=ON -DLUMORA_BENCH=OFF \
+	  -DLUMORA_TESTS=ON
 
-build: deps $(BUILD)/build.ninja
+build: deps-run $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-build-asan: deps $(ASAN_BUILD)/build.ninja
+build-asan: deps-test $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 # Starts the desk with its windows (under a virtual display when there is none).
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "no display: starting the desk under Xvfb"; \
-	  xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/lumora --project project/demo/demo_show.xml; \
+	  xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/lumora --demo; \
 	else \
-	  $(BUILD)/lumora --project project/demo/demo_show.xml; \
+	  $(BUILD)/lumora --demo; \
 	fi
 
-test: deps test-normal test-asan
+test: test-normal test-asan
 
-test-normal: build
+# The test tools are there now: configure again so that every test is built
+# (a build folder made by `make run` may have none) and a missing package
+# validator fails the package test instead of leaving it out.
+test-normal: deps-test $(BUILD)/build.ninja
+	cmake -S . -B $(BUILD) -DLUMORA_TESTS=ON -DLUMORA_REQUIRE_PACKAGING=ON
+	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 test-asan: build-asan
@@ -44,8 +60,19 @@ test-asan: build-asan
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  ctest --output-on-failure -j $(JOBS)
 
-bench: build
+bench: deps-test $(BUILD)/build.ninja
+	cmake -S . -B $(BUILD) -DLUMORA_TESTS=ON
+	cmake --build $(BUILD) -j $(JOBS)
 	$(BUILD)/bench/lumora_bench
+
+# The Debian package: $(BUILD)/lumora_<version>_<arch>.deb
+package: deps-package build
+	cd $(BUILD) && cpack -G DEB
+
+# Installs under PREFIX (default /usr/local).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

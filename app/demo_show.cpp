@@ -5,10 +5,14 @@
 
 #include "app/desk.h"
 #include "core/hoofdblad.h"
+#include "platform/data_dir.h"
+#include "project/project_io.h"
 
 namespace lumora {
 
-void LoadDemoShow(Desk& desk) {
+namespace {
+// The small built-in show, for a desk whose shared data is not installed.
+void LoadBuiltInShow(Desk& desk) {
   DeskState& s = desk.state;
   static const std::array<const char*, 12> names = {"FOH1", "FOH2", "FOH3", "FOH4", "Back", "Back",
                                                      "Side", "Side", "Cyc", "Cyc", "Spot", "Haze"};
@@ -35,6 +39,19 @@ void LoadDemoShow(Desk& desk) {
   s.ProjectName = "Demo show";
   s.ProjectText = "A small show to try the desk with.";
   desk.hoofdblad().RefreshDesk();
+}
+}  // namespace
+
+void LoadDemoShow(Desk& desk) {
+  const std::string file = DemoShowFile();
+  if (!file.empty() && LoadProjectFile(desk, file).empty()) {
+    // The shipped show is a template: saving asks for a file name instead of
+    // writing over it.
+    desk.state.ProjectPath.clear();
+    desk.state.ProjectFileName = "untitled";
+    return;
+  }
+  LoadBuiltInShow(desk);
 }
 
 }  // namespace lumora

@@ -4,8 +4,9 @@ namespace lumora {
 
 class Desk;
 
-// Fills the desk with a small show to try the desk with: named channels,
-// a few submixes and faders up.
+// Loads the shipped demo show (share/lumora/demo/demo_show.xml beside the
+// program) as an unsaved show; without it, fills the desk with a small
+// built-in show: named channels, a few submixes and faders up.
 void LoadDemoShow(Desk& desk);
 
 }  // namespace lumora

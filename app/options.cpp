@@ -15,6 +15,7 @@ ProgramOptions ParseOptions(int argc, char** argv) {
     else if (a == "--demo") o.demo = true;
     else if (a == "--quiet" || a == "-q") o.quiet = true;
     else if (a == "--help" || a == "-h") o.help = true;
+    else if (a == "--version") o.version = true;
     else if (a == "--project" || a == "--artnet-address" || a == "--console-socket") {
       if (i + 1 >= argc) {
         o.error = std::string(a) + " needs a value";
@@ -41,6 +42,7 @@ ProgramOptions ParseOptions(int argc, char** argv) {
 const char* UsageText() {
   return "usage: lumora [--headless] [--console] [--console-socket PATH] [--manual-clock] [--sim]\n"
          "              [--project FILE] [--artnet-address IPV4] [--demo] [--quiet]\n"
+         "              [--version] [--help]\n"
          "       lumora --ctl PATH [COMMAND...]\n"
          "  --headless        no window system; every window is a form model only. Without\n"
          "                    --console the show runs until SIGINT or SIGTERM (SIGHUP\n"
@@ -56,7 +58,9 @@ const char* UsageText() {
          "                    non-loopback interface)\n"
          "  --demo            start with the demo show\n"
          "  --quiet, -q       headless: no status lines on standard error\n"
-         "  --ctl PATH ...    send console commands to a desk's socket (as lumora-ctl)\n";
+         "  --ctl PATH ...    send console commands to a desk's socket (as lumora-ctl)\n"
+         "  --version         print the version and exit\n"
+         "  --help, -h        print this help and exit\n";
 }
 
 }  // namespace lumora

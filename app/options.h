@@ -19,6 +19,7 @@ struct ProgramOptions {
   std::vector<std::string> rest;  // left for the GUI toolkit
   std::string error;
   bool help = false;
+  bool version = false;  // print the version and exit, before any window system
 };
 
 ProgramOptions ParseOptions(int argc, char** argv);

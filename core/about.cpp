@@ -3,13 +3,14 @@
 #include <string>
 
 #include "app/desk.h"
+#include "core/version.h"
 
 namespace lumora {
 
 frmAbout::frmAbout(Desk& desk) : Form(desk, "frmAbout") {
   setCaption("About Lumora");
   lblTitle.setCaption("Lumora");
-  lblVersion.setCaption(std::string("Version ") + kLumoraVersion);
+  lblVersion.setCaption(std::string("Version ") + LumoraVersion());
   lblDescription.setCaption(
       "DMX512 lighting control desk: 64 channels, 32 submixes, a playback desk of 200 screens, "
       "chases and moving lights, sent to DMX adapters and Art-Net.");

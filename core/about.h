@@ -5,9 +5,6 @@
 
 namespace lumora {
 
-// Version shown in the about box.
-inline constexpr const char* kLumoraVersion = "0.1";
-
 class frmAbout : public Form {
  public:
   explicit frmAbout(Desk& desk);

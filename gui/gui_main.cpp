@@ -18,6 +18,8 @@ int RunGui(const ProgramOptions& opts, int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Lumora");
   QApplication::setOrganizationName("Lumora");
+  // Ties the windows to lumora.desktop: its name and icon in task bars.
+  QGuiApplication::setDesktopFileName("lumora");
 
   gui::QtDialogs qtDialogs;
   ConsoleDialogs consoleDialogs;

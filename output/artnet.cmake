@@ -6,6 +6,10 @@ add_library(lumora_artnet STATIC
   ${PROJECT_SOURCE_DIR}/platform/udp_socket_posix.cpp)
 target_include_directories(lumora_artnet PUBLIC ${PROJECT_SOURCE_DIR})
 
+# Its tests, when the tree builds tests.
+if(NOT LUMORA_BUILD_TESTS)
+  return()
+endif()
 find_package(GTest REQUIRED)
 add_executable(lumora_artnet_tests ${PROJECT_SOURCE_DIR}/tests/test_artnet_packet.cpp)
 target_link_libraries(lumora_artnet_tests PRIVATE lumora_artnet GTest::gtest GTest::gtest_main)

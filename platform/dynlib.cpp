@@ -15,9 +15,10 @@ bool DynLib::load() {
   if (handle_) return true;
   handle_ = dlopen(file_.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle_ && file_.find('/') == std::string::npos) {
-    // A bare name the dynamic linker does not find: look beside the program.
+    // A bare name the dynamic linker does not find: look beside the program
+    // (build tree) and in the lib folder of its prefix (an installed desk).
     const std::string dir = ProgramDirectory();
-    for (const std::string& p : {dir + "/" + file_, dir + "/corvex/" + file_}) {
+    for (const std::string& p : {dir + "/" + file_, dir + "/corvex/" + file_, dir + "/../lib/" + file_}) {
       if (dir.empty()) break;
       handle_ = dlopen(p.c_str(), RTLD_NOW | RTLD_LOCAL);
       if (handle_) break;

@@ -1,21 +1,71 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the desk needs to build, run and test, only
-# those that are missing. Run as root (or with sudo available).
+# Installs the Debian packages the desk needs, only those that are missing.
+# Run as root (or with sudo available).
+#
+#   scripts/deps.sh run            building and running the desk (make run)
+#   scripts/deps.sh package        the above plus what cpack needs (make package)
+#   scripts/deps.sh test           all of these plus every test tool (make test)
+#   scripts/deps.sh SET --print    print the packages of SET, install nothing
+#
+# Without a SET, `test` is meant.
 set -euo pipefail
 
-PACKAGES=(
+# Building and running: compiler, build tools, Qt 6, the device and MIDI
+# libraries the desk links.
+RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config ccache
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev
-  libftdi1-dev libusb-1.0-0-dev librtmidi-dev libasound2-dev
-  jackd2 libjack-jackd2-dev
-  mingw-w64 wine wine64
-  xvfb xauth imagemagick
-  iproute2 util-linux
-  python3
-  clang libclang-rt-14-dev
-  ola tshark curl
+  libftdi1-dev libusb-1.0-0-dev
+  librtmidi-dev libasound2-dev libjack-jackd2-dev
 )
+# A virtual display for `make run` on a machine that has none.
+HEADLESS_RUN_PACKAGES=(xvfb xauth)
+
+# Building the Debian package: dpkg-shlibdeps and the file type check cpack
+# runs before it.
+PACKAGE_PACKAGES=(dpkg-dev file)
+
+# Testing: test and benchmark frameworks, the peers and tools the tests run.
+TEST_PACKAGES=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  jackd2                                  # JACK server for the BCF2000 MIDI test
+  mingw-w64 wine wine64                   # corvex.dll cross build and its Wine test
+  ola tshark curl                         # Art-Net interop with olad, checked with tshark
+  iproute2 util-linux                     # private network namespaces (ip, unshare, nsenter)
+  clang libclang-rt-14-dev                # libFuzzer runs
+  lintian desktop-file-utils appstream    # the package test's validators
+  xvfb xauth imagemagick                  # screenshots of the windows
+  python3                                 # sequences/fixtures/make_fixtures.py
+)
+
+set_name=test
+print=0
+for arg in "$@"; do
+  case "$arg" in
+    run|package|test) set_name="$arg" ;;
+    --print) print=1 ;;
+    *) echo "usage: scripts/deps.sh [run|package|test] [--print]" >&2; exit 2 ;;
+  esac
+done
+
+PACKAGES=("${RUN_PACKAGES[@]}")
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  PACKAGES+=("${HEADLESS_RUN_PACKAGES[@]}")
+fi
+add() {
+  for p in "$@"; do
+    case " ${PACKAGES[*]} " in *" $p "*) ;; *) PACKAGES+=("$p") ;; esac
+  done
+}
+case "$set_name" in
+  package) add "${PACKAGE_PACKAGES[@]}" ;;
+  test) add "${PACKAGE_PACKAGES[@]}" "${TEST_PACKAGES[@]}" ;;
+esac
+
+if [ "$print" = 1 ]; then
+  printf '%s\n' "${PACKAGES[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

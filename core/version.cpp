@@ -1,0 +1,7 @@
+#include "core/version.h"
+
+namespace lumora {
+
+const char* LumoraVersion() { return LUMORA_VERSION; }
+
+}  // namespace lumora
