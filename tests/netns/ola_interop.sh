@@ -58,6 +58,9 @@ inola() { nsenter -t "$olans" -n "$@"; }
 # Background jobs of sh ignore SIGINT; tshark needs it back to stop cleanly.
 env --default-signal=INT tshark -i art0 -q -w "$work/capture.pcap" >"$work/tshark.log" 2>&1 &
 shark=$!; pids="$pids $shark"
+# The capture runs once its file exists: tshark starts slowly on a busy
+# machine, and the first ArtPoll must not go by before it listens.
+for i in $(seq 1 300); do [ -s "$work/capture.pcap" ] && break; sleep 0.1; done
 
 nsenter -t "$olans" -n setpriv --reuid=nobody --regid=nogroup --clear-groups \
   olad -c "$work/cfg" -l 3 -i 127.0.0.1 >"$work/olad.log" 2>&1 &
