@@ -123,6 +123,6 @@ BEGIN {
   printf "  %-22s %10.5f %10.4f %12.1f %10.2f  (peak %.2f)\n", "lumora --headless", dc, dt / hz / s, dw / s, drss / 1024, dhwm / 1024
   printf "  %-22s %10.5f %10.4f %12.1f %10.2f\n", "reference sender", rc, rt / hz / s, rw / s, rrss / 1024
   ratio = rc > 0 ? dc / rc : 0
-  printf "  CPU ratio %.2f (goal <= 1.25); resident %.2f MiB (goal <= 10); GUI libraries mapped: %s\n", ratio, drss / 1024, gui > 0 ? "yes" : "none"
+  printf "  CPU ratio %.2f (goal <= 1.25); resident %.2f MiB (goal <= 10); GUI libraries mapped: %s\n", ratio, drss / 1024, (gui > 0 ? "yes" : "none")
   exit !(ratio <= 1.25 && drss <= 10240 && gui == 0)
 }'
