@@ -107,8 +107,8 @@ void GuiHost::onWake() {
 
 void GuiHost::requestSync() {
   if (frame_.isActive()) return;
-  const qint64 since = sinceSync_.isValid() ? sinceSync_.elapsed() : kFrameMs;
-  if (since >= kFrameMs) {
+  const int64_t since = synced_ ? desk_.scheduler().now() - lastSync_ : kFrameMs;
+  if (since >= kFrameMs || since < 0) {
     syncAll();
     return;
   }
@@ -128,7 +128,8 @@ void GuiHost::syncAll() {
   if (syncing_) return;
   syncing_ = true;
   frame_.stop();
-  sinceSync_.restart();
+  lastSync_ = desk_.scheduler().now();
+  synced_ = true;
   for (Form* f : desk_.forms()) {
     auto it = views_.find(f);
     if (!f->Visible() && it == views_.end()) continue;

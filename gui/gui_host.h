@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QObject>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <map>
 #include <memory>
@@ -61,7 +60,9 @@ class GuiHost : public QObject {
   Desk& desk_;
   QTimer wake_;
   QTimer frame_;
-  QElapsedTimer sinceSync_;
+  // On the desk's clock, so a manual clock holds the frame still.
+  int64_t lastSync_ = 0;
+  bool synced_ = false;
   std::map<Form*, FormView*> views_;
   bool syncing_ = false;
   const void* lastKey_ = nullptr;

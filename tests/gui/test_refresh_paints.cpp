@@ -9,6 +9,7 @@
 #include <QRegion>
 #include <QStringList>
 
+#include "core/hoofdblad.h"
 #include "view_test_fixture.h"
 
 namespace lumora::gui {
@@ -138,6 +139,53 @@ INSTANTIATE_TEST_SUITE_P(EveryWindow, RefreshPaints,
                                            "frmAbout", "Portsetup", "Art_Config", "namedit", "instant_screen",
                                            "Chases", "Fixture_Prop", "BCF", "BCF_configure", "CLI"),
                          [](const ::testing::TestParamInfo<const char*>& i) { return std::string(i.param); });
+
+}  // namespace
+}  // namespace lumora::gui
+
+namespace lumora::gui {
+namespace {
+
+class Frames : public testing::ViewTest {
+ protected:
+  QAbstractSlider* fader(FormView* v, Control& c) { return qobject_cast<QAbstractSlider*>(v->binder().widgetOf(c)); }
+};
+
+// Model changes from timers and the console wait for the next frame: a
+// request right after a refresh does not refresh again, the frame does.
+TEST_F(Frames, RequestsWithinAFrameAreCoalesced) {
+  FormView* v = host->view(desk->hoofdblad());
+  Control& c = desk->hoofdblad().Slider1[2];
+  QAbstractSlider* s = fader(v, c);
+  ASSERT_TRUE(s);
+  host->syncAll();
+  const int was = s->value();
+  c.setValue(was == 100 ? 101 : 100);
+  host->requestSync();
+  EXPECT_EQ(s->value(), was);  // within the frame: not yet shown
+  c.setValue(was == 100 ? 102 : 103);
+  host->requestSync();
+  EXPECT_EQ(s->value(), was);
+  host->syncAll();  // the frame
+  EXPECT_EQ(s->value(), c.Value());
+}
+
+// A minimised window is left alone until it is restored, then catches up.
+TEST_F(Frames, MinimisedWindowIsNotRefreshedUntilRestored) {
+  FormView* v = host->view(desk->hoofdblad());
+  Control& c = desk->hoofdblad().Slider1[5];
+  QAbstractSlider* s = fader(v, c);
+  ASSERT_TRUE(s);
+  v->setWindowState(Qt::WindowMinimized);
+  ASSERT_TRUE(v->isMinimized());
+  const int was = s->value();
+  c.setValue(was == 50 ? 60 : 50);
+  host->syncAll();
+  EXPECT_EQ(s->value(), was);
+  v->setWindowState(Qt::WindowNoState);
+  host->syncAll();
+  EXPECT_EQ(s->value(), c.Value());
+}
 
 }  // namespace
 }  // namespace lumora::gui
