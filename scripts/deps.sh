@@ -7,6 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev
+  libtinyxml2-dev nlohmann-json3-dev
   libftdi1-dev libusb-1.0-0-dev librtmidi-dev libasound2-dev
   jackd2 libjack-jackd2-dev
   mingw-w64 wine wine64
@@ -16,6 +17,13 @@ PACKAGES=(
   clang libclang-rt-14-dev
   ola tshark curl
 )
+
+# Test data only: the fixture import tests read real QLC+ definitions from
+# the installed library (never copied into the repository).
+TEST_PACKAGES=(
+  qlcplus-data
+)
+PACKAGES+=("${TEST_PACKAGES[@]}")
 
 missing=()
 for p in "${PACKAGES[@]}"; do
