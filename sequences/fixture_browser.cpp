@@ -90,7 +90,7 @@ void Fixture_Browser::Maker_List_Click() {
     Model_List.AddItem(name);
     models_.push_back(path);
   }
-  Mode_Info.setCaption(" " + std::to_string(found.size()) + " models");
+  Mode_Info.setCaption(" " + std::to_string(found.size()) + (found.size() == 1 ? " model" : " models"));
 }
 
 void Fixture_Browser::Model_List_Click() {
