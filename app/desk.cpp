@@ -17,6 +17,7 @@
 #include "remote/bcf_configure.h"
 #include "remote/cli.h"
 #include "sequences/chases_form.h"
+#include "sequences/fixture_browser.h"
 #include "sequences/fixture_prop.h"
 
 namespace lumora {
@@ -40,6 +41,7 @@ Desk::Desk(const DeskOptions& opts, Dialogs& dialogs)
   instantScreen_ = std::make_unique<instant_screen>(*this);
   chases_ = std::make_unique<Chases>(*this);
   fixtureProp_ = std::make_unique<Fixture_Prop>(*this);
+  fixtureBrowser_ = std::make_unique<Fixture_Browser>(*this);
   bcf_ = std::make_unique<BCF>(*this);
   bcfConfigure_ = std::make_unique<BCF_configure>(*this);
   cli_ = std::make_unique<CLI>(*this);
@@ -47,7 +49,7 @@ Desk::Desk(const DeskOptions& opts, Dialogs& dialogs)
             channelNames_.get(), faderFunctionForm_.get(), buttonFunctionForm_.get(), projectText_.get(),
             about_.get(),     portsetup_.get(),     artConfig_.get(),     namedit_.get(),
             instantScreen_.get(), chases_.get(),    fixtureProp_.get(),   bcf_.get(),
-            bcfConfigure_.get(), cli_.get()};
+            bcfConfigure_.get(), cli_.get(), fixtureBrowser_.get()};
   registerGlobals();
 }
 
@@ -61,6 +63,7 @@ Desk::~Desk() {
   cli_.reset();
   bcfConfigure_.reset();
   bcf_.reset();
+  fixtureBrowser_.reset();
   fixtureProp_.reset();
   chases_.reset();
   instantScreen_.reset();

@@ -34,6 +34,7 @@ class namedit;
 class instant_screen;
 class Chases;
 class Fixture_Prop;
+class Fixture_Browser;
 class BCF;
 class BCF_configure;
 class CLI;
@@ -117,6 +118,7 @@ class Desk {
   instant_screen& instantScreen() { return *instantScreen_; }
   Chases& chases() { return *chases_; }
   Fixture_Prop& fixtureProp() { return *fixtureProp_; }
+  Fixture_Browser& fixtureBrowser() { return *fixtureBrowser_; }
   BCF& bcf() { return *bcf_; }
   BCF_configure& bcfConfigure() { return *bcfConfigure_; }
   CLI& cli() { return *cli_; }
@@ -162,6 +164,7 @@ class Desk {
   std::unique_ptr<instant_screen> instantScreen_;
   std::unique_ptr<Chases> chases_;
   std::unique_ptr<Fixture_Prop> fixtureProp_;
+  std::unique_ptr<Fixture_Browser> fixtureBrowser_;
   std::unique_ptr<BCF> bcf_;
   std::unique_ptr<BCF_configure> bcfConfigure_;
   std::unique_ptr<CLI> cli_;

@@ -326,6 +326,9 @@ class ChasesView : public FormView {
     item(fix, m_.Save_Fixture_All);
     item(fix, m_.Clear_Fixture);
     fix->addSeparator();
+    item(fix, m_.Fixture_Import);
+    item(fix, m_.Fixture_Browse);
+    fix->addSeparator();
     item(fix, m_.fixt_prop2);
     popup_ = new QMenu(this);
     item(popup_, m_.fixt_prop);

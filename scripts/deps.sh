@@ -15,6 +15,7 @@ set -euo pipefail
 RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev
+  libtinyxml2-dev nlohmann-json3-dev      # fixture import (QXF and OFL files)
   libftdi1-dev libusb-1.0-0-dev
   librtmidi-dev libasound2-dev libjack-jackd2-dev
 )
@@ -36,6 +37,7 @@ TEST_PACKAGES=(
   lintian desktop-file-utils appstream    # the package test's validators
   xvfb xauth imagemagick                  # screenshots of the windows
   python3                                 # sequences/fixtures/make_fixtures.py
+  qlcplus-data                            # real fixture definitions for the import tests (read, never copied)
 )
 
 set_name=test

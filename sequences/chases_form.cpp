@@ -7,6 +7,7 @@
 #include "core/hoofdblad.h"
 #include "core/levels.h"
 #include "playback/playdesk.h"
+#include "sequences/fixture_browser.h"
 #include "sequences/fixture_file.h"
 #include "sequences/fixture_prop.h"
 
@@ -95,6 +96,10 @@ Chases::Chases(Desk& desk) : Form(desk, "Chases") {
   Save_Fixture_Single.setCaption("Save Fixture...");
   Save_Fixture_All.setCaption("Save All Fixtures...");
   Clear_Fixture.setCaption("Clear Fixture");
+  Fixture_Import.setCaption("Import...");
+  Fixture_Import.setToolTipText("Import a QLC+ (.qxf) or Open Fixture Library (.json) definition into the selected fixture");
+  Fixture_Browse.setCaption("Import from QLC+ Library...");
+  Fixture_Browse.setEnabled(Fixture_Browser::LibraryInstalled());
   fixt_prop2.setCaption("Fixture Properties...");
   fixt_prop.setCaption("Properties...");
   mnu_popup.setVisible(false);
@@ -181,6 +186,8 @@ Chases::Chases(Desk& desk) : Form(desk, "Chases") {
   Save_Fixture_Single.onClick = [this] { Save_Fixture_Single_Click(); };
   Save_Fixture_All.onClick = [this] { Save_Fixture_all_Click(); };
   Clear_Fixture.onClick = [this] { Clear_Fixture_Click(); };
+  Fixture_Import.onClick = [this] { Fixture_Import_Click(); };
+  Fixture_Browse.onClick = [this] { Fixture_Browse_Click(); };
 }
 
 ChaseRecord& Chases::chase() { return desk().state.Chases[static_cast<std::size_t>(std::clamp<int>(currentChase_, 0, kChaseCount - 1))]; }

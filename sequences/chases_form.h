@@ -4,10 +4,13 @@
 #pragma once
 
 #include <array>
+#include <string>
+#include <vector>
 
 #include "controls/bar_indicator.h"
 #include "controls/log_slider.h"
 #include "core/form.h"
+#include "fixtureimport/fixture_import.h"
 #include "sequences/chase_engine.h"
 
 namespace lumora {
@@ -82,6 +85,8 @@ class Chases : public Form {
   Control Save_Fixture_Single{*this, "Save_Fixture_Single", Kind::Menu};
   Control Save_Fixture_All{*this, "Save_Fixture_All", Kind::Menu};
   Control Clear_Fixture{*this, "Clear_Fixture", Kind::Menu};
+  Control Fixture_Import{*this, "Fixture_Import", Kind::Menu};
+  Control Fixture_Browse{*this, "Fixture_Browse", Kind::Menu};
   Control fixt_prop2{*this, "fixt_prop2", Kind::Menu};
   Control mnu_popup{*this, "mnu_popup", Kind::Menu};
   Control fixt_prop{*this, "fixt_prop", Kind::Menu};
@@ -153,6 +158,15 @@ class Chases : public Form {
   void Save_Fixture_Single_Click();
   void Save_Fixture_all_Click();
   void Clear_Fixture_Click();
+  // Fixture import: a QLC+ or Open Fixture Library file into the selected
+  // fixture type (file dialog), or the installed QLC+ library (browser).
+  void Fixture_Import_Click();
+  void Fixture_Browse_Click();
+  // Stores an import's result in the selected slot, asking first when the
+  // slot holds a type; refused imports show their reason. Returns true when
+  // stored.
+  bool StoreImport(const fixtureimport::ImportResult& r);
+  const std::vector<std::string>& ImportReport() const { return importReport_; }
 
   // Shared with other windows.
   void RedrawStep();             // show the current step
@@ -195,6 +209,7 @@ class Chases : public Form {
     std::array<int16_t, kChaseUsedChannels> fade{};
     int16_t speed = 0, time = 0;
   } clip_;
+  std::vector<std::string> importReport_;
 };
 
 }  // namespace lumora

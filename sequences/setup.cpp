@@ -1,8 +1,19 @@
 #include "app/desk.h"
+#include "sequences/chases_form.h"
 
 namespace lumora {
 
 // Registers this subsystem's globals, adapters and simulated devices.
-void SetupSequences(Desk& d) { (void)d; }
+void SetupSequences(Desk& d) {
+  // The last fixture import's lines: what was mapped where, what was not.
+  d.registry().add("FixtureImport.Report", [&d] {
+    auto lines = d.chases().ImportReport();
+    return std::make_unique<FnNode>([lines] {
+      Json a = Json::array();
+      for (const auto& l : lines) a.push(Json(l));
+      return a;
+    });
+  });
+}
 
 }  // namespace lumora
