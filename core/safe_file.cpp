@@ -185,4 +185,19 @@ int RemoveStaleSaveTemps(const std::string& path) {
   return removed;
 }
 
+int RemoveStaleSaveTempsIn(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return 0;
+  static const std::string kMark = ".saving-";
+  int removed = 0;
+  while (dirent* e = ::readdir(dir)) {
+    const std::string name = e->d_name;
+    const std::size_t at = name.rfind(kMark);
+    if (name.empty() || name[0] != '.' || at == std::string::npos || at + kMark.size() + 6 != name.size()) continue;
+    if (::unlink((folder + "/" + name).c_str()) == 0) ++removed;
+  }
+  ::closedir(dir);
+  return removed;
+}
+
 }  // namespace lumora

@@ -39,6 +39,10 @@ std::string WriteFileAtomically(const std::string& path, const std::string& byte
 // (".NAME.saving-*" beside it). Returns how many were removed.
 int RemoveStaleSaveTemps(const std::string& path);
 
+// The same for every file of `folder` (a folder only this program writes,
+// such as the autosave folder). Returns how many were removed.
+int RemoveStaleSaveTempsIn(const std::string& folder);
+
 // The folder part of a path ("." for a bare name).
 std::string FolderOf(const std::string& path);
 

@@ -90,6 +90,8 @@ ShowKeeper::ShowKeeper(Desk& d)
   timer_.onTimer = [this] { poll(); };
   timer_.setEnabled(!stateFolder_.empty() && settings_.autosaveMinutes > 0);
   recentMenu_.onClick([this](int i) { openRecent(i); });
+  // What a desk killed in the middle of an autosave left behind.
+  if (!stateFolder_.empty()) RemoveStaleSaveTempsIn(stateFolder_);
   preferencesMenu_.setCaption("Preferences...");
   refreshRecentMenu();
 }

@@ -200,6 +200,18 @@ TEST_F(ShowKeeperTest, ACleanExitRemovesTheAutosaveAKilledDeskKeepsIt) {
   EXPECT_FALSE(fs::exists(autosave));
 }
 
+TEST_F(ShowKeeperTest, AStartRemovesWhatAKilledAutosaveLeftInItsFolder) {
+  const fs::path folder = dir / "state/lumora";
+  fs::create_directories(folder);
+  Spit(folder / ".autosave-0123456789abcdef.path.saving-B83qkb", "/x.xml");
+  Spit(folder / ".autosave-unnamed.xml.saving-Zz0099", "half");
+  Spit(folder / "autosave-unnamed.xml", "kept");
+  start();
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(folder)) left.push_back(e.path().filename().string());
+  EXPECT_EQ(left, std::vector<std::string>{"autosave-unnamed.xml"});
+}
+
 TEST_F(ShowKeeperTest, AFailedAutosaveIsLoggedNeverShown) {
   // The state folder cannot be made: a plain file is in its way.
   fs::create_directories(dir / "state");
