@@ -174,6 +174,7 @@ TEST_F(Hardening, LevelTablesRefuseValuesOutside0To255) {
   EXPECT_EQ(cmd("set FaderBank 300"), "err value out of range");
   EXPECT_EQ(cmd("set CurrentSubmix 32"), "err value out of range");
   EXPECT_EQ(cmd("set SelectedChannel -1"), "err value out of range");
+  EXPECT_EQ(cmd("set FaderGroup 4"), "err value out of range");  // the surface's groups 0..3
   EXPECT_EQ(cmd("set FaderBank 1"), "ok");
   S().FaderBank = 300;  // as a damaged state would hold it
   EXPECT_EQ(cmd("set Hoofdblad.Slider1(0) 55"), "ok");
