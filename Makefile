@@ -8,7 +8,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
 .PHONY: all deps deps-run deps-package deps-test build build-asan run test test-normal test-asan \
-        bench package install clean
+        bench package install fuzz soak clean
 
 all: build
 
@@ -73,6 +73,20 @@ package: deps-package build
 PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Probes run by hand, outside CI. `make fuzz` runs each libFuzzer target for
+# FUZZ_SECONDS (corpora kept under build-fuzz/); FUZZ_TARGETS picks some.
+FUZZ_SECONDS ?= 600
+FUZZ_TARGETS ?=
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz.sh $(FUZZ_TARGETS)
+
+# Random operator actions through the console on the sanitizer build.
+SOAK_ACTIONS ?= 500000
+SOAK_SEED    ?= 1
+soak: deps $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target lumora_soak
+	SOAK_ACTIONS=$(SOAK_ACTIONS) SOAK_SEED=$(SOAK_SEED) bash scripts/soak.sh $(ASAN_BUILD)/tests/lumora_soak
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

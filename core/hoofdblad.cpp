@@ -92,7 +92,7 @@ Hoofdblad::Hoofdblad(Desk& desk) : Form(desk, "Hoofdblad") {
   opens(Aboutmenu, [this]() -> Form& { return this->desk().about(); });
 }
 
-int Hoofdblad::ChannelOf(int k) const { return this->desk().state.FaderBank * 32 + k; }
+int Hoofdblad::ChannelOf(int k) const { return std::clamp<int>(this->desk().state.FaderBank, 0, 1) * 32 + k; }
 
 namespace {
 std::string ChannelHint(const std::string& lead, const std::string& num, const std::string& desc) {

@@ -54,6 +54,13 @@ NodePtr BindLevels(T& ref) {
   return std::make_unique<RangedNode>(Bind(ref), kLevelMin, kLevelMax);
 }
 
+// A global whose value has fixed bounds (a bank, a selection).
+template <typename T>
+void AddRanged(Registry& r, std::string name, T& ref, long long lo, long long hi) {
+  T* p = &ref;
+  r.add(std::move(name), [p, lo, hi] { return std::make_unique<RangedNode>(Bind(*p), lo, hi); });
+}
+
 // A global table of levels.
 template <typename T>
 void AddLevels(Registry& r, std::string name, T& ref) {

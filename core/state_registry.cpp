@@ -87,9 +87,10 @@ const FieldList<ArtPortRec>& RecordFields<ArtPortRec>::list() {
 
 void RegisterDeskState(Registry& r, DeskState& s) {
   AddLevels(r, "DeskLevels", s.DeskLevels);
-  r.bind("CurrentSubmix", s.CurrentSubmix);
-  r.bind("FaderBank", s.FaderBank);
-  r.bind("SelectedChannel", s.SelectedChannel);
+  // Selections index tables: the console keeps them within their bounds.
+  AddRanged(r, "CurrentSubmix", s.CurrentSubmix, 0, kSubmixes - 1);
+  AddRanged(r, "FaderBank", s.FaderBank, 0, 1);
+  AddRanged(r, "SelectedChannel", s.SelectedChannel, 0, kDeskChannels);
   r.bind("ChannelInfo", s.ChannelInfo);
   r.bind("Submixes", s.Submixes);
   r.bind("PatchTable", s.PatchTable);

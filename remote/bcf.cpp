@@ -2,6 +2,7 @@
 
 #include "app/desk.h"
 #include "core/hoofdblad.h"
+#include "core/level_node.h"
 #include "core/levels.h"
 #include "playback/playdesk.h"
 #include "remote/bcf_configure.h"
@@ -36,7 +37,8 @@ BCF::BCF(Desk& desk) : Form(desk, "BCF") {
   MidiPoll.setInterval(10);
   MidiPoll.onTimer = [this] { drain(); };
   auto& r = desk.registry();
-  r.bind("FaderGroup", FaderGroup);
+  // The surface's four fader groups (controls 89..92) index the level tables.
+  AddRanged(r, "FaderGroup", FaderGroup, 0, 3);
   r.bind("FaderTouched", FaderTouched);
   r.bind("BcfInDevice", BcfInDevice);
   r.bind("BcfOutDevice", BcfOutDevice);

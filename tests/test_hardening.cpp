@@ -169,6 +169,16 @@ TEST_F(Hardening, LevelTablesRefuseValuesOutside0To255) {
   row += "]";
   EXPECT_EQ(cmd("set DeskLevels " + row), "err value out of range");
   EXPECT_EQ(get("DeskLevels(0)"), "0");
+  // Selections stay within the tables they index; a fader of the main desk
+  // once wrote far beyond DeskLevels after `set FaderBank 300`.
+  EXPECT_EQ(cmd("set FaderBank 300"), "err value out of range");
+  EXPECT_EQ(cmd("set CurrentSubmix 32"), "err value out of range");
+  EXPECT_EQ(cmd("set SelectedChannel -1"), "err value out of range");
+  EXPECT_EQ(cmd("set FaderGroup 4"), "err value out of range");  // the surface's groups 0..3
+  EXPECT_EQ(cmd("set FaderBank 1"), "ok");
+  S().FaderBank = 300;  // as a damaged state would hold it
+  EXPECT_EQ(cmd("set Hoofdblad.Slider1(0) 55"), "ok");
+  EXPECT_EQ(get("DeskLevels(32)"), "200");
   // Tables that are not levels keep their own ranges.
   EXPECT_EQ(cmd("set PatchTable(3) 300"), "ok");
   EXPECT_EQ(cmd("set Screens(0).Time 600"), "ok");

@@ -135,7 +135,7 @@ TEST(ProjectWriter, PatchIsOneLineOfPatchedSlotsOnly) {
 
 TEST(ProjectWriter, FaderNamesForChangedDescriptionsWithSetFlags) {
   DeskState s = Bare();
-  s.ChannelInfo[0].Name = "X";  // description still "1": not written
+  s.ChannelInfo[0].Name = "X";  // only the short name changed: written all the same
   auto& c = s.ChannelInfo[4];
   c.Desc = "Front wash";
   c.Name = "FW";
@@ -147,6 +147,12 @@ TEST(ProjectWriter, FaderNamesForChangedDescriptionsWithSetFlags) {
   d.Colour = "";
   d.Cross_F = -1;
   EXPECT_TRUE(SameBytes(
+      "\t<FaderName>\r"
+      "\t\t<Num>0</Num>\r"
+      "\t\t<Desc>1</Desc>\r"
+      "\t\t<Name>X</Name>\r"
+      "\t\t<Colour>16776960</Colour>\r"
+      "\t</FaderName>\r"
       "\t<FaderName>\r"
       "\t\t<Num>4</Num>\r"
       "\t\t<Desc>Front wash</Desc>\r"
