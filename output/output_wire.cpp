@@ -120,7 +120,7 @@ void OutputWire::Publish() {
               std::min(s.ArtBroadcast.size(), f.artBroadcast.size() - 1));
 
   thread_.exchange().back() = f;
-  thread_.exchange().publish();
+  thread_.publish();
 }
 
 void OutputWire::handleReports() {

@@ -14,8 +14,6 @@ namespace lumora {
 namespace {
 
 constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
-// Longest sleep without looking for a new publication.
-constexpr int64_t kIdleNs = 5'000'000;
 // A part of a long send ends this long before another sender's deadline.
 constexpr int64_t kPartMarginNs = 150'000;
 // A part shorter than this is not worth starting: wait for the deadline.
@@ -103,9 +101,17 @@ void WireThread::Start() {
   thread_ = std::thread([this] { run(); });
 }
 
+void WireThread::publish() {
+  exchange_.publish();
+  wake_.fetch_add(1);
+  wake_.notify_one();
+}
+
 void WireThread::Stop() {
   if (!running()) return;
   stop_.store(true, std::memory_order_release);
+  wake_.fetch_add(1);
+  wake_.notify_one();
   thread_.join();
 }
 
@@ -147,7 +153,7 @@ void WireThread::run() {
         if (p <= 0) {
           due[i] = 0;
         } else if (due[i] == 0) {
-          due[i] = now;  // starts at once
+          due[i] = senders_[static_cast<std::size_t>(i)]->StartsAtOnce() ? now : now + p;
         } else if (p != period[i]) {
           due[i] += p - period[i];  // the new period counts from the last send
         }
@@ -218,7 +224,15 @@ void WireThread::run() {
       }
       continue;
     }
-    SleepUntil(std::min(first >= 0 ? due[first] : kNever, now + kIdleNs));
+    if (first >= 0) {
+      SleepUntil(due[first]);
+      continue;
+    }
+    // Nothing to send: sleep until a publication (or Stop) comes. The count
+    // is read before looking for a fresh frame, so a publication between
+    // the two cannot be missed.
+    const uint32_t seen = wake_.load();
+    if (!exchange_.fresh() && !stop_.load(std::memory_order_acquire)) wake_.wait(seen);
   }
   if (held) {
     // The last frame goes out whole before the devices close.

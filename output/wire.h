@@ -60,6 +60,8 @@ class FrameExchange {
   // Reader side: the newest published frame (nullptr before the first). The
   // frame stays valid and unchanged until the next call.
   const WireFrame* latest();
+  // Reader side: a frame was published that latest() has not taken yet.
+  bool fresh() const { return (middle_.load(std::memory_order_acquire) & kFresh) != 0; }
 
  private:
   static constexpr uint8_t kFresh = 4;  // set in middle_ while it holds an unread frame
@@ -109,6 +111,9 @@ class WireSender {
     (void)f;
     return 0;
   }
+  // Whether the first send follows the frame at once (an adapter, sent at
+  // the tick) or one period later (a periodic broadcast timer).
+  virtual bool StartsAtOnce() const { return true; }
   // Sends the next part, ending by `untilNs` (monotonic) where it can while
   // always making progress. True while parts remain.
   virtual bool Continue(int64_t untilNs) {
@@ -161,6 +166,9 @@ class WireThread {
   void add(WireSender* s);
 
   FrameExchange& exchange() { return exchange_; }
+  // Publishes exchange().back() and wakes the thread if it sleeps with no
+  // sender due (so an idle desk costs no wake-ups at all).
+  void publish();
 
   // Starts the thread (once; again after Stop). The thread asks for
   // SCHED_FIFO where RLIMIT_RTPRIO (or the capability) permits it.
@@ -192,6 +200,7 @@ class WireThread {
   FrameExchange exchange_;
   std::thread thread_;
   std::atomic<bool> stop_{false};
+  std::atomic<uint32_t> wake_{0};  // bumped by publish and Stop
   std::atomic<int> priority_{kPriorityUnknown};
   int rtLevel_ = 0;
   std::atomic<uint64_t> sends_{0};

@@ -80,6 +80,9 @@ class ArtNetWire final : public WireSender {
 
   std::chrono::nanoseconds Period(const WireFrame& f) const override;
   bool Begin(const WireFrame& f) override;
+  // The first ArtDmx goes out one Art-Net period after the ports open, as
+  // the send timer's first event would.
+  bool StartsAtOnce() const override { return false; }
 
  private:
   UdpSocket* socket_;

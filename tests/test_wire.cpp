@@ -151,7 +151,7 @@ TEST(WireThread, NoFrameOnTheWireMixesTwoTicks) {
     f.usbHandle = 1;
     f.usbStartCodeLength = 1;
     f.adapterEpoch = 1;
-    wire.exchange().publish();
+    wire.publish();
   };
   publish(1);
   wire.Start();
@@ -183,7 +183,7 @@ TEST(WireThread, StopFinishesTheFrameInProgress) {
   f.usbSend = true;
   f.usbHandle = 1;
   f.usbStartCodeLength = 1;
-  wire.exchange().publish();
+  wire.publish();
   wire.Start();
   ASSERT_TRUE(WaitFor([&] { return ftdi.writes.load() >= 2; }));
   wire.Stop();

@@ -85,7 +85,7 @@ TEST(WireTsan, UiThreadChangesLevelsSubmixesAndAdaptersWhileTheWireSends) {
     f.artCount = static_cast<uint8_t>(n % 8 + 1);
     for (int u = 0; u < 8; ++u) f.artUniverses[static_cast<std::size_t>(u)] = static_cast<uint8_t>(u);
     std::strcpy(f.artBroadcast.data(), "10.255.255.255");
-    wire.exchange().publish();
+    wire.publish();
     // The readings the console takes.
     (void)port.takeWrites();
     (void)ftdi.frames();
