@@ -287,6 +287,10 @@ std::string Console::run(const std::string& rawLine) {
     } else if (t.property.empty()) {
       if (!t.control->Enabled()) return "err control is disabled";
       e = t.control->userSet(*v);
+    } else if (t.control->isValueProperty(t.property)) {
+      // The control's value by name is the same as the control itself.
+      if (!t.control->Enabled()) return "err control is disabled";
+      e = t.control->userSetProperty(t.property, *v);
     } else {
       e = t.control->setProperty(t.property, *v);
     }

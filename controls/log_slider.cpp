@@ -65,6 +65,11 @@ void VRLogSlider::MouseAt(double y) {
   if (onUserCursorMove) onUserCursorMove(value_ / scale_);
 }
 
+void VRLogSlider::MouseDown(MouseButton b, int x, int y) {
+  if (b == MouseButton::Left) MouseAt(y);
+  Control::MouseDown(b, x, y);
+}
+
 void VRLogSlider::setMinValue(double v) {
   min_ = v * scale_;
   touched();

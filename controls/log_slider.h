@@ -38,6 +38,9 @@ class VRLogSlider : public Control {
   double yOf(double internalValue) const;
   // Mouse at y (press anywhere on the control, or a drag with the left button).
   void MouseAt(double y);
+  // A left press at (x, y) in the axis' coordinates places the thumb there
+  // (MouseAt), then raises MouseDown; views forward their presses here.
+  void MouseDown(MouseButton b, int x, int y) override;
 
   // Tick marks: y and whether it is a decade tick.
   struct Tick {

@@ -331,6 +331,45 @@ std::string Control::userSet(const Json& v) {
   }
 }
 
+bool Control::isValueProperty(std::string_view p) const {
+  switch (kind_) {
+    case Kind::Fader:
+    case Kind::ScrollBar:
+    case Kind::CheckBox:
+    case Kind::Option:
+    case Kind::Bar:
+    case Kind::LogSlider: return p == "Value";
+    case Kind::ComboBox:
+    case Kind::ListBox: return p == "ListIndex";
+    default: return false;
+  }
+}
+
+std::string Control::userSetProperty(std::string_view p, const Json& v) {
+  // A combo box takes both an index and a text through userSet; by name
+  // only the index is meant.
+  if (p == "ListIndex" && !v.isNumber()) return "ListIndex needs a number";
+  return userSet(v);
+}
+
+void Control::SelectIndex(int i) {
+  setListIndex(i);
+  Click();
+}
+
+void Control::WriteValue(int v) {
+  const int before = value_;
+  setValue(v);
+  if (value_ == before) return;
+  switch (kind_) {
+    case Kind::CheckBox: Click(); break;
+    case Kind::Option:
+      if (value_) Click();
+      break;
+    default: Change(); break;
+  }
+}
+
 void Control::Click() {
   if (onClick) onClick();
 }

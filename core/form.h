@@ -2,9 +2,12 @@
 // controls as data and its event operations. Views (Qt), the automation
 // console and the tests all drive the same models, so a rule is written once.
 //
-// Setting a property from code never raises an event; where a desk operation
-// relies on a control's event it calls the handler itself. The console's
-// `set` and the GUI raise the event the platform raises for a user change.
+// Plain setters (setValue, setListIndex, ...) never raise an event: they are
+// for drawing a control from the desk's tables. Where the desk writes a
+// control the way the platform would and relies on the event the platform
+// raises for that write, it uses the program writes SelectIndex / WriteValue,
+// which raise Click / Change as the platform does. The console's `set` and
+// the GUI raise the event the platform raises for a user change.
 #pragma once
 
 #include <cstdint>
@@ -104,6 +107,21 @@ class Control {
   // A user change of the control's value as the platform delivers it: sets
   // the natural property and raises Change / Click / ValChange.
   virtual std::string userSet(const Json& v);
+  // The property that holds the control's value as a user changes it
+  // (`Value` of faders, scroll bars, boxes and log sliders, `Text` of text
+  // and combo boxes, `ListIndex` of lists): setting it by name is userSet.
+  virtual bool isValueProperty(std::string_view prop) const;
+  // userSet through that property by name: checks the value's type against
+  // the property, then raises the same event as setting the control.
+  std::string userSetProperty(std::string_view prop, const Json& v);
+
+  // Program writes as the platform makes them. SelectIndex selects entry i
+  // (-1: none) of a list or combo box and raises Click, as setting ListIndex
+  // from code does. WriteValue stores v and, when it differs, raises the
+  // event of that change (Change for faders and scroll bars, Click for check
+  // boxes and for an option button being chosen).
+  void SelectIndex(int i);
+  void WriteValue(int v);
 
   // --- events (wired by the form) ---
   std::function<void()> onClick;
@@ -117,8 +135,10 @@ class Control {
   void DblClick();
   void Change();
   void Validate();
-  void MouseDown(MouseButton b, int x, int y);
-  void MouseUp(MouseButton b, int x, int y);
+  // Controls that act on a press themselves (the log slider) override these
+  // and then raise the event.
+  virtual void MouseDown(MouseButton b, int x, int y);
+  virtual void MouseUp(MouseButton b, int x, int y);
 
   // Changes whenever any property changes; views compare it to repaint.
   uint64_t revision() const { return rev_; }

@@ -153,7 +153,10 @@ void Hoofdblad::RefreshDesk() {
     const int c = ChannelOf(k);
     const auto& info = s.ChannelInfo[c];
     const std::string num = std::to_string(c + 1);
-    Slider1[k].setValue(255 - s.DeskLevels[c]);
+    // A fader that moves raises its Change, as the platform does: that is the
+    // surface's echo of the new level (or the one echo a surface move
+    // suppresses).
+    Slider1[k].WriteValue(255 - s.DeskLevels[c]);
     Text1[k].setText(Num(s.DeskLevels[c]));
     Text3[k].setText(info.Desc.empty() ? num : info.Name);
     Text3[k].setToolTipText(ChannelHint(" Ch ", num, info.Desc));

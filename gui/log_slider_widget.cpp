@@ -63,10 +63,11 @@ void LogSliderWidget::paintEvent(QPaintEvent*) {
   p.drawText(QRect(0, height() - kLabel, width(), kLabel), Qt::AlignCenter, QString::fromStdString(s_.lblMin()));
 }
 
+// The press itself reaches the model through the binder's MouseDown (the
+// model places the thumb); the widget only repaints.
 void LogSliderWidget::mousePressEvent(QMouseEvent* e) {
   if (!isEnabled() || !s_.Enabled()) return;
   if (e->button() != Qt::LeftButton) return;
-  s_.MouseAt(e->position().y());
   update();
   if (afterUserChange) afterUserChange();
 }

@@ -77,7 +77,9 @@ class LogSliderWidget : public QWidget, public ShowsControl {
     p.setBrush(isEnabled() ? palette().color(QPalette::Highlight) : palette().color(QPalette::Mid));
     p.drawRect(x - 9, ty - 4, 18, 8);
   }
-  void mousePressEvent(QMouseEvent* e) override { move(e); }
+  // The press reaches the model through the binder's MouseDown, which places
+  // the thumb; only a drag is handed over here.
+  void mousePressEvent(QMouseEvent*) override { update(); }
   void mouseMoveEvent(QMouseEvent* e) override {
     if (e->buttons() & Qt::LeftButton) move(e);
   }

@@ -16,8 +16,7 @@ void AdapterLost(Desk& desk, const std::string& message, const std::string& stat
   desk.playdesk().Status.setText(status);
   Portsetup& ps = desk.portSetup();
   if (ps.Loaded() && ps.Visible()) {
-    ps.Combo1.setListIndex(0);
-    ps.Combo1_Click();
+    ps.Combo1.SelectIndex(0);  // runs the "None" selection
   }
 }
 

@@ -46,8 +46,7 @@ void Portsetup::Form_Load() {
   for (const char* t : kAdapterTexts) Combo1.AddItem(t);
   // A value outside the list (a damaged project) shows as "None".
   if (SelectedType < 0 || SelectedType >= kAdapterCount) SelectedType = 0;
-  Combo1.setListIndex(SelectedType);
-  Combo1_Click();
+  Combo1.SelectIndex(SelectedType);
 }
 
 void Portsetup::showGroups(bool port, bool rate, bool usb) {

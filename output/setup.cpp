@@ -75,7 +75,8 @@ void SetupSimulatedDevices(Desk& d) {
   p.simHandlers.push_back([c](const std::vector<std::string>& a) -> std::optional<std::string> {
     if (a.empty() || a[0] != "corvex") return std::nullopt;
     if (a.size() >= 2 && a[1] == "present") return PresentArg(a, [c](bool v) { c->setPresent(v); });
-    return std::string("expected corvex present 0|1");
+    if (a.size() >= 2 && a[1] == "library") return PresentArg(a, [c](bool v) { c->setLoadable(v); });
+    return std::string("expected corvex present 0|1 or library 0|1");
   });
 
   Registry& r = d.registry();

@@ -36,8 +36,9 @@ CorvexSim::CorvexSim() {
 }
 
 int32_t CorvexSim::QuillonCommand(int32_t command, int32_t value, uint8_t* data) {
-  if (!present_) return kCorvexUnbound;
+  if (!loadable_) return kCorvexUnbound;
   if (command != kCorvexSendFrame || value != kCorvexSlots || data == nullptr) return 0;
+  if (!present_.load()) return kCorvexSlots;
   std::lock_guard<std::mutex> l(mu_);
   // Slot n (0-based) sits in group n / 7 at byte 8 * (n / 7) + 1 + n % 7; the
   // group numbers are never overwritten and the 6 bytes past slot 512 stay 0.

@@ -75,11 +75,10 @@ Playdesk::Playdesk(Desk& d) : Form(d, "Playdesk") {
   Screen_instant_box.onClick = [this] {
     if (validScreen(CurrentScreen)) desk().state.Screens[CurrentScreen].Instant = Screen_instant_box.Value() ? -1 : 0;
   };
-  Screen_Fade_Time.onValChange = [this](double v) {
-    Fade_Time_txt.setCaption(VRLogSlider::Format(v, 3) + " s");
-    if (loadingFader_ || !validScreen(CurrentScreen)) return;
-    desk().state.Screens[CurrentScreen].Time = std::max<int16_t>(0, Nearest(v));
-  };
+  // The operator's press or drag first re-raises ValChange with the old
+  // value, then UserCursorMove with the new one; both are the fade time.
+  Screen_Fade_Time.onValChange = [this](double v) { Screen_Fade_Time_Change(v); };
+  Screen_Fade_Time.onUserCursorMove = [this](double v) { Screen_Fade_Time_Change(v); };
   Screen_Prog.onClick = [this] { Screen_Prog_Click(); };
   Screen_Recall.onClick = [this] { Screen_Recall_Click(); };
   Copy_Cue.onClick = [this] { Copy_Cue_Click(); };
@@ -234,7 +233,12 @@ void Playdesk::drawFader(int slot) {
   const DeskState& s = desk().state;
   const int f = std::clamp<int>(s.CurrentPage, 0, kPages - 1) * kFadersPerPage + slot;
   const int level = std::clamp<int>(s.PlayFaderLevel[f], 0, 255);
-  Slider1[slot].setValue(255 - level);
+  // A fader that moves raises its Change as the platform does, which is the
+  // surface's echo; drawingFader_ keeps the redraw from re-running the
+  // fader's sequence step.
+  drawingFader_ = true;
+  Slider1[slot].WriteValue(255 - level);
+  drawingFader_ = false;
   Slider1[slot].setToolTipText("Fader " + Num(f + 1));
   Text2[slot].setCaption(FaderLabel(f));
   Text5[slot].setCaption(s.FaderFunctions[f].Name);
@@ -322,6 +326,13 @@ void Playdesk::Screen_Prog_Click() {
   CurrentScreen = static_cast<int16_t>(std::min(n + 1, kScreens - 1));
   Screen_Num_sel.setValue(CurrentScreen);
   ShowScreen();
+}
+
+void Playdesk::Screen_Fade_Time_Change(double v) {
+  Fade_Time_txt.setCaption(VRLogSlider::Format(v, 3) + " s");
+  // Showing a screen's time is not an edit of it.
+  if (loadingFader_ || !validScreen(CurrentScreen)) return;
+  desk().state.Screens[CurrentScreen].Time = std::max<int16_t>(0, Nearest(v));
 }
 
 void Playdesk::Screen_Recall_Click() {
@@ -513,8 +524,12 @@ void Playdesk::Slider1_Change(int slot) {
   const int level = 255 - std::clamp(Slider1[slot].Value(), 0, 255);
   s.PlayFaderLevel[f] = static_cast<int16_t>(level);
   Text6[slot].setCaption(Num(level));
-  if (s.FaderFunctions[f].Function == kFnSequence) SequenceFader(f, level);
-  RecomputeFunctionLevels();
+  // Drawn from the table, the fader shows a level already in force: the
+  // sequence step and the recompute belong to whoever changed the table.
+  if (!drawingFader_) {
+    if (s.FaderFunctions[f].Function == kFnSequence) SequenceFader(f, level);
+    RecomputeFunctionLevels();
+  }
   BcfFeedbackFader(desk(), kBcfPlayDesk, f, level);
 }
 

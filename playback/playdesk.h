@@ -96,6 +96,7 @@ class Playdesk : public Form {
   void Screen_Num_sel_Change();
   void ShowScreen();
   void Screen_Prog_Click();
+  void Screen_Fade_Time_Change(double v);
   void Screen_Recall_Click();
   void RecallScreen(int n);
   void Copy_Cue_Click() { CopyCue(CurrentScreen); }
@@ -161,6 +162,7 @@ class Playdesk : public Form {
 
   PlayRunner runner_;
   bool loadingFader_ = false;
+  bool drawingFader_ = false;
 };
 
 }  // namespace lumora

@@ -1116,7 +1116,8 @@ ReadReport ReadProjectText(DeskState& s, std::string_view text) {
     return !whole.Next(cur, tag, &body).text.empty();
   };
   Body body = whole;
-  if (first(tProject, body)) ReadProject(s, body, rep);
+  const bool wholeProject = first(tProject, body);
+  if (wholeProject) ReadProject(s, body, rep);
   ForEachElement(whole, tSubmix, [&](const Body& b) { ReadSubmix(s, b, rep); });
   ForEachElement(whole, tFaderName, [&](const Body& b) { ReadFaderName(s, b, rep); });
   bool none = true;
@@ -1150,7 +1151,10 @@ ReadReport ReadProjectText(DeskState& s, std::string_view text) {
     ReadFunction(s.FaderFunctions[static_cast<std::size_t>(n)], b);
     ++rep.records;
   });
+  // A whole project saved with nothing patched has no Patch section; a part
+  // file (submixes, chases, screens) never speaks about the patch.
   if (first(tPatch, body)) ReadPatch(s, body.text(), rep);
+  else if (wholeProject) s.PatchTable.fill(0);
   int highest = -1;
   ForEachElement(whole, tScreen, [&](const Body& b) { ReadScreen(s, b, rep, highest); });
   if (highest > 0) s.ScreenCount = static_cast<int16_t>(highest);

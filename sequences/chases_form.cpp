@@ -178,10 +178,9 @@ Chases::Chases(Desk& desk) : Form(desk, "Chases") {
   Slider8.onChange = [this] { Pad_Slider_Change(1); };
   XY_Pad.onMouseDown = [this](MouseButton b, int x, int y) { XY_Pad_MouseDown(b, x, y); };
   fixt_prop.onClick = [this] { fixt_prop_Click(); };
-  fixt_prop2.onClick = [this] {
-    this->desk().fixtureProp().Show();
-    this->desk().fixtureProp().ShowEntry(this->desk().state.SelectedFixture, 0, 0);
-  };
+  // The menu entry and the pop-up's entry open the same place: the entry
+  // last picked with a right press.
+  fixt_prop2.onClick = [this] { fixt_prop_Click(); };
   Load_Fixture.onClick = [this] { Load_fixture_Click(); };
   Save_Fixture_Single.onClick = [this] { Save_Fixture_Single_Click(); };
   Save_Fixture_All.onClick = [this] { Save_Fixture_all_Click(); };
@@ -229,8 +228,7 @@ void Chases::Form_Load() {
   Chase_Go_Button.setBackColor(kGreen);
   RefillFixtureList();
   fillChaseList();
-  Chase_Sel.setListIndex(0);
-  Chase_Sel_Click();
+  Chase_Sel.SelectIndex(0);
 }
 
 void Chases::Form_Unload(bool& cancel) {
@@ -788,10 +786,7 @@ void Chases::Exit_Click() {
 void Chases::Load_File_Click() {
   desk().hoofdblad().LoadXML.Click();
   fillChaseList();
-  Chase_Sel.setListIndex(currentChase_);
-  const int16_t keep = eng_.currentStep;
-  Chase_Sel_Click();
-  (void)keep;
+  Chase_Sel.SelectIndex(currentChase_);
 }
 
 }  // namespace lumora

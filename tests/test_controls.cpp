@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "controls/bar_indicator.h"
@@ -47,6 +48,25 @@ TEST_F(Controls, LogSliderPressOutsideTheAxisGivesTheEnds) {
   EXPECT_NEAR(h.slider.ValueD(), 0.1, 1e-12);
   EXPECT_NEAR(cursor, 0.1, 1e-12);
   h.slider.MouseAt(-20);
+  EXPECT_NEAR(h.slider.ValueD(), 240, 1e-9);
+}
+
+TEST_F(Controls, LogSliderLeftPressPlacesTheThumbThenRaisesMouseDown) {
+  Host h(*desk);
+  h.slider.setAxis(0, 100);
+  h.slider.setValueD(2.0);
+  std::vector<std::string> seen;
+  h.slider.onValChange = [&](double) { seen.push_back("ValChange"); };
+  h.slider.onUserCursorMove = [&](double) { seen.push_back("UserCursorMove"); };
+  h.slider.onMouseDown = [&](MouseButton, int, int) { seen.push_back("MouseDown"); };
+  h.slider.MouseDown(MouseButton::Left, 5, 150);
+  EXPECT_EQ(seen, (std::vector<std::string>{"ValChange", "UserCursorMove", "MouseDown"}));
+  EXPECT_NEAR(h.slider.ValueD(), 0.1, 1e-12);
+  h.slider.MouseDown(MouseButton::Left, 5, -1);
+  EXPECT_NEAR(h.slider.ValueD(), 240, 1e-9);
+  seen.clear();
+  h.slider.MouseDown(MouseButton::Right, 5, 150);  // not a placement
+  EXPECT_EQ(seen, (std::vector<std::string>{"MouseDown"}));
   EXPECT_NEAR(h.slider.ValueD(), 240, 1e-9);
 }
 

@@ -24,6 +24,70 @@ class Probe : public Form {
   std::string log;
 };
 
+// A window with one control of each kind whose events a program write raises.
+class Events : public Form {
+ public:
+  explicit Events(Desk& d) : Form(d, "Events") {
+    for (const char* e : {"a", "b", "c"}) list.AddItem(e);
+    for (const char* e : {"x", "y"}) combo.AddItem(e);
+    list.onClick = [this] { log += "L" + std::to_string(list.ListIndex()); };
+    combo.onClick = [this] { log += "C" + std::to_string(combo.ListIndex()); };
+    combo.onChange = [this] { log += "T" + combo.Text(); };
+    fader.onChange = [this] { log += "F" + std::to_string(fader.Value()); };
+    check.onClick = [this] { log += "K" + std::to_string(check.Value()); };
+    option.onClick = [this] { log += "O" + std::to_string(option.Value()); };
+    text.onChange = [this] { log += "X" + text.Text(); };
+  }
+  Control list{*this, "List1", Kind::ListBox};
+  Control combo{*this, "Combo1", Kind::ComboBox};
+  Control fader{*this, "Slider1", Kind::Fader};
+  Control check{*this, "Check1", Kind::CheckBox};
+  Control option{*this, "Option1", Kind::Option};
+  Control text{*this, "Text1", Kind::TextBox};
+  Control label{*this, "Label1", Kind::Label};
+  std::string log;
+};
+
+TEST_F(Framework, ProgramWritesRaiseThePlatformsEventsAndPlainSettersNone) {
+  Events f(*desk);
+  f.list.setListIndex(1);  // drawing
+  f.fader.setValue(9);
+  EXPECT_EQ(f.log, "");
+  f.list.SelectIndex(2);
+  f.list.SelectIndex(2);  // choosing the same entry again still runs the selection
+  f.combo.SelectIndex(0);
+  EXPECT_EQ(f.combo.Text(), "x");
+  f.fader.WriteValue(40);
+  f.fader.WriteValue(40);  // no move, no Change
+  f.check.WriteValue(1);
+  f.option.WriteValue(1);
+  f.option.WriteValue(0);  // an option being cleared raises nothing
+  EXPECT_EQ(f.log, "L2L2C0F40K1O1");
+}
+
+TEST_F(Framework, ValuePropertyByNameIsTheSameAsTheControl) {
+  Events f(*desk);
+  EXPECT_TRUE(f.list.isValueProperty("ListIndex"));
+  EXPECT_TRUE(f.combo.isValueProperty("ListIndex"));
+  EXPECT_FALSE(f.combo.isValueProperty("Text"));  // a box's text by name is a code write
+  EXPECT_FALSE(f.text.isValueProperty("Text"));
+  EXPECT_TRUE(f.fader.isValueProperty("Value"));
+  EXPECT_FALSE(f.fader.isValueProperty("Max"));
+  EXPECT_FALSE(f.list.isValueProperty("Value"));
+  EXPECT_FALSE(f.label.isValueProperty("Caption"));
+  EXPECT_EQ(f.list.userSetProperty("ListIndex", Json(1)), "");
+  EXPECT_EQ(f.combo.userSetProperty("ListIndex", Json(1)), "");
+  EXPECT_EQ(f.fader.userSetProperty("Value", Json(12)), "");
+  EXPECT_EQ(f.check.userSetProperty("Value", Json(1)), "");
+  EXPECT_EQ(f.log, "L1C1F12K1");
+  // By name a combo box takes only an index; wrong values change nothing.
+  EXPECT_EQ(f.combo.userSetProperty("ListIndex", Json("y")), "ListIndex needs a number");
+  EXPECT_NE(f.list.userSetProperty("ListIndex", Json(3)), "");
+  EXPECT_EQ(f.log, "L1C1F12K1");
+  EXPECT_EQ(f.combo.Text(), "y");
+  EXPECT_EQ(f.list.ListIndex(), 1);
+}
+
 TEST_F(Framework, AdvanceFiresTimersInTimeOrderWithTiesInEnableOrder) {
   desk->hoofdblad().Timer1.setEnabled(false);
   Probe p(*desk);

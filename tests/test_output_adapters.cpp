@@ -116,7 +116,31 @@ TEST_F(AdapterTest, CorvexPresentGetsTheFrameInItsGroups) {
   EXPECT_EQ(j.rfind("[0,3,6,9,12,15,18,21,1,24,", 0), 0u) << j.substr(0, 40);
 }
 
-TEST_F(AdapterTest, CorvexAbsentRunsAdapterLostOnce) {
+TEST_F(AdapterTest, CorvexWithoutDeviceTakesEveryFrameAndCopiesNothing) {
+  // The library never reports a missing device: command 4 answers 512 and
+  // its buffer keeps what it had, so the adapter stays chosen.
+  fillFrame();
+  const std::string before = get("Sim.Corvex.LastPacket");
+  ASSERT_EQ(cmd("show Portsetup"), "ok");
+  ASSERT_EQ(cmd("set Portsetup.Combo1.ListIndex 5"), "ok");
+  EXPECT_EQ(boxes(), 0);
+  EXPECT_EQ(get("Portsetup.Adapter_Name"), "\" Quillonizer Corvex \"");
+  ASSERT_EQ(cmd("set AdapterType 5"), "ok");
+  tick();
+  tick();
+  EXPECT_EQ(boxes(), 0);
+  EXPECT_EQ(get("AdapterType"), "5");
+  EXPECT_EQ(get("Portsetup.Combo1.ListIndex"), "5");
+  EXPECT_EQ(get("Hoofdblad.Status"), "\" Quillonizer Corvex Connecting.....\"");
+  EXPECT_EQ(get("Sim.Corvex.LastPacket"), before);
+  // A device plugged in later gets the next frame.
+  ASSERT_EQ(cmd("sim corvex present 1"), "ok");
+  tick();
+  EXPECT_EQ(get("Sim.Corvex.LastPacket").rfind("[0,3,6,9,", 0), 0u);
+}
+
+TEST_F(AdapterTest, CorvexLibraryThatCannotBeLoadedRunsAdapterLostOnce) {
+  ASSERT_EQ(cmd("sim corvex library 0"), "ok");
   ASSERT_EQ(cmd("set AdapterType 5"), "ok");
   tick();
   EXPECT_EQ(boxes(), 1);
@@ -129,6 +153,7 @@ TEST_F(AdapterTest, CorvexAbsentRunsAdapterLostOnce) {
 }
 
 TEST_F(AdapterTest, AdapterLostPutsTheOpenDialogBackToNone) {
+  ASSERT_EQ(cmd("sim corvex library 0"), "ok");
   ASSERT_EQ(cmd("show Portsetup"), "ok");
   ASSERT_EQ(cmd("set Portsetup.Combo1 5"), "ok");
   ASSERT_EQ(cmd("set AdapterType 5"), "ok");
@@ -142,6 +167,7 @@ TEST_F(AdapterTest, AdapterLostPutsTheOpenDialogBackToNone) {
 
 TEST_F(AdapterTest, SimCommandsCheckTheirArguments) {
   EXPECT_EQ(cmd("sim corvex present yes").rfind("err", 0), 0u);
+  EXPECT_EQ(cmd("sim corvex library maybe").rfind("err", 0), 0u);
   EXPECT_EQ(cmd("sim tribus31 absent").rfind("err", 0), 0u);
   EXPECT_EQ(cmd("sim nothing"), "err unknown sim command nothing");
 }

@@ -751,6 +751,26 @@ TEST(ProjectReader, PatchLineSetsTheListedSlotsAndOnlyThose) {
   EXPECT_EQ(s.PatchTable[8], 9);
 }
 
+TEST(ProjectReader, WholeProjectWithoutPatchLoadsAsNothingPatchedWhilePartFilesLeaveThePatch) {
+  // A show saved with nothing patched writes no Patch section at all.
+  DeskState unpatched = Bare();
+  const std::string show = WriteWholeProject(unpatched, "08/12/2026");
+  ASSERT_EQ(show.find("<Patch>"), std::string::npos);
+  DeskState s;
+  EmptyDesk(s);  // slots 0..63 patched one to one
+  ReadProjectText(s, show);
+  for (std::size_t k = 0; k < s.PatchTable.size(); ++k) ASSERT_EQ(s.PatchTable[k], 0) << "slot " << k;
+  // Submixes, chases, screens and a patch file with nothing in it say
+  // nothing about the patch.
+  DeskState parts;
+  EmptyDesk(parts);
+  for (const std::string& part : {WriteSubmixFile(unpatched), WriteSequenceFile(unpatched), WritePatchFile(unpatched),
+                                  std::string("<Lumora_XML>\r\t<Screen><Num>2</Num></Screen>\r</Lumora_XML>\r")}) {
+    ReadProjectText(parts, part);
+    for (int k = 0; k < 64; ++k) ASSERT_EQ(parts.PatchTable[static_cast<std::size_t>(k)], k + 1) << part.substr(0, 40);
+  }
+}
+
 TEST(ProjectReader, ScreenCountIsTheHighestNumAboveZero) {
   DeskState s;
   EmptyDesk(s);

@@ -3,6 +3,7 @@
 #include <QGroupBox>
 
 #include "gui/desk_fader.h"
+#include "gui/log_slider_widget.h"
 #include "sequences/chases_form.h"
 #include "tests/gui/view_test_fixture.h"
 
@@ -91,6 +92,35 @@ TEST_F(ChasesView, MovingDeskShowsOnDemandAndThePadSetsPanAndTilt) {
   click(button(v, "Hide Moving"));
   host->syncAll();
   EXPECT_FALSE(moving->isVisibleTo(v));
+}
+
+TEST_F(ChasesView, LogSliderPressReachesTheModelOnce) {
+  FormView* v = open(desk->chases());
+  ASSERT_TRUE(v);
+  auto sliders = ofType<LogSliderWidget>(v);
+  ASSERT_EQ(sliders.size(), 2u);
+  LogSliderWidget* speed = sliders[0];
+  VRLogSlider& model = desk->chases().LogSlider3;
+  int presses = 0;
+  model.onMouseDown = [&presses](MouseButton, int, int) { ++presses; };
+  auto press = [speed](double y) {
+    const QPointF at(speed->width() / 2.0, y);
+    QMouseEvent e(QEvent::MouseButtonPress, at, speed->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(speed, &e);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, speed->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                   Qt::NoModifier);
+    QApplication::sendEvent(speed, &up);
+  };
+  press(speed->height() - 1.0);  // under the axis
+  host->syncAll();
+  EXPECT_EQ(presses, 1);
+  EXPECT_DOUBLE_EQ(model.ValueD(), model.MinValue());
+  EXPECT_DOUBLE_EQ(desk->state.Chases[0].Speed[static_cast<std::size_t>(step())], model.MinValue());
+  press(0.0);  // over it
+  host->syncAll();
+  EXPECT_EQ(presses, 2);
+  EXPECT_DOUBLE_EQ(model.ValueD(), model.MaxValue());
 }
 
 }  // namespace
