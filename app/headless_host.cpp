@@ -16,6 +16,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/console.h"
 #include "app/console_server.h"
@@ -179,6 +180,8 @@ const char* signalName(int sig) {
 }
 
 enum Source : uint64_t { kSignals = 1, kTimer, kSocket, kStdin };
+// A descriptor the desk watches (Art-Net's socket) carries this bit and its number.
+constexpr uint64_t kDeskFd = uint64_t{1} << 32;
 
 }  // namespace
 
@@ -270,6 +273,21 @@ int RunHeadless(const ProgramOptions& opts) {
   if (sigFd >= 0) watch(sigFd, kSignals);
   if (timerFd >= 0) watch(timerFd, kTimer);
   if (server) watch(server->fd(), kSocket);
+  // The desk's own descriptors, kept in step with its watches.
+  std::vector<int> deskFds;
+  bool deskFdsChanged = true;
+  clock.onWatchesChanged = [&deskFdsChanged] { deskFdsChanged = true; };
+  auto syncDeskFds = [&] {
+    deskFdsChanged = false;
+    for (int fd : deskFds) epoll_ctl(ep, EPOLL_CTL_DEL, fd, nullptr);
+    deskFds.clear();
+    for (const Scheduler::FdWatch& w : clock.fdWatches()) {
+      epoll_event ev{};
+      ev.events = EPOLLIN;
+      ev.data.u64 = kDeskFd | static_cast<uint32_t>(w.fd);
+      if (epoll_ctl(ep, EPOLL_CTL_ADD, w.fd, &ev) == 0) deskFds.push_back(w.fd);
+    }
+  };
   // A file on standard input cannot be watched; it is always ready.
   bool stdinAlwaysReady = false;
   bool stdinOpen = opts.console;
@@ -332,6 +350,7 @@ int RunHeadless(const ProgramOptions& opts) {
         armedDue = want;
       }
     }
+    if (deskFdsChanged) syncDeskFds();
     const bool busy = (stdinAlwaysReady && stdinOpen) || (server && server->backlog());
     epoll_event evs[8];
     const int n = epoll_wait(ep, evs, 8, busy ? 0 : -1);
@@ -356,6 +375,7 @@ int RunHeadless(const ProgramOptions& opts) {
           if (stdinOpen) readStdin();
           break;
         default:
+          if (evs[i].data.u64 & kDeskFd) clock.fdReadable(static_cast<int>(evs[i].data.u64 & 0xffffffffu));
           break;
       }
     }
@@ -401,6 +421,7 @@ int RunHeadless(const ProgramOptions& opts) {
     if (!calls.empty()) log.line("sim: Sim.Ftdi.Calls " + calls.back().substr(calls.back().find(' ') + 1));
   }
   log.line("stopped");
+  clock.onWatchesChanged = nullptr;
   close(ep);
   if (timerFd >= 0) close(timerFd);
   if (sigFd >= 0) close(sigFd);

@@ -26,6 +26,30 @@ int64_t Scheduler::now() const { return manual_ ? manualNow_ : steadyMs() - orig
 
 void Scheduler::add(Timer* t) { timers_.push_back(t); }
 
+void Scheduler::watchFd(int fd, std::function<void()> onReadable) {
+  unwatchFd(fd);
+  watches_.push_back(FdWatch{fd, std::move(onReadable)});
+  if (onWatchesChanged) onWatchesChanged();
+}
+
+void Scheduler::unwatchFd(int fd) {
+  const auto it = std::remove_if(watches_.begin(), watches_.end(), [fd](const FdWatch& w) { return w.fd == fd; });
+  if (it == watches_.end()) return;
+  watches_.erase(it, watches_.end());
+  if (onWatchesChanged) onWatchesChanged();
+}
+
+void Scheduler::fdReadable(int fd) {
+  for (const FdWatch& w : watches_) {
+    if (w.fd != fd) continue;
+    // A copy: the handler may change the watches.
+    const std::function<void()> f = w.onReadable;
+    if (f) f();
+    if (afterFire) afterFire();
+    return;
+  }
+}
+
 void Scheduler::remove(Timer* t) { timers_.erase(std::remove(timers_.begin(), timers_.end(), t), timers_.end()); }
 
 void Scheduler::restarted(Timer* t) {

@@ -36,6 +36,22 @@ class Scheduler {
   // exact steady-clock instant a due time names.
   int64_t steadyOriginMs() const { return origin_; }
 
+  // File descriptors a real-time host waits on beside the timers, so data
+  // arrival costs no polling: the host calls fdReadable when one is readable,
+  // on the UI thread between other events. A manual clock has no such host;
+  // owners poll with a timer there.
+  struct FdWatch {
+    int fd;
+    std::function<void()> onReadable;
+  };
+  bool watchesFds() const { return !manual_; }
+  void watchFd(int fd, std::function<void()> onReadable);
+  void unwatchFd(int fd);
+  const std::vector<FdWatch>& fdWatches() const { return watches_; }
+  void fdReadable(int fd);
+  // Told when the set of watched descriptors changes.
+  std::function<void()> onWatchesChanged;
+
   // Told whenever the schedule may have moved (hosts re-arm their wake-up).
   std::function<void()> onScheduleChanged;
   // Called after every timer event (hosts repaint views).
@@ -50,6 +66,7 @@ class Scheduler {
   int64_t origin_ = 0;
   uint64_t nextSeq_ = 1;
   std::vector<Timer*> timers_;
+  std::vector<FdWatch> watches_;
 };
 
 }  // namespace lumora

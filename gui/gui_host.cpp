@@ -64,7 +64,28 @@ GuiHost::GuiHost(Desk& desk) : desk_(desk) {
   frame_.setSingleShot(true);
   connect(&frame_, &QTimer::timeout, this, &GuiHost::syncAll);
   desk_.scheduler().onScheduleChanged = [this] { arm(); };
+  desk_.scheduler().onWatchesChanged = [this] { followWatches(); };
+  followWatches();
   if (qApp) qApp->installEventFilter(this);
+}
+
+void GuiHost::followWatches() {
+  std::map<int, std::unique_ptr<QSocketNotifier>> keep;
+  for (const Scheduler::FdWatch& w : desk_.scheduler().fdWatches()) {
+    auto it = notifiers_.find(w.fd);
+    if (it != notifiers_.end()) {
+      keep[w.fd] = std::move(it->second);
+      continue;
+    }
+    auto n = std::make_unique<QSocketNotifier>(w.fd, QSocketNotifier::Read);
+    const int fd = w.fd;
+    connect(n.get(), &QSocketNotifier::activated, this, [this, fd] {
+      desk_.scheduler().fdReadable(fd);
+      requestSync();
+    });
+    keep[fd] = std::move(n);
+  }
+  notifiers_ = std::move(keep);
 }
 
 bool GuiHost::eventFilter(QObject* obj, QEvent* ev) {
@@ -83,6 +104,7 @@ bool GuiHost::eventFilter(QObject* obj, QEvent* ev) {
 
 GuiHost::~GuiHost() {
   desk_.scheduler().onScheduleChanged = nullptr;
+  desk_.scheduler().onWatchesChanged = nullptr;
   for (auto& [f, v] : views_) delete v;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <map>
 #include <memory>
@@ -56,6 +57,8 @@ class GuiHost : public QObject {
  private:
   void arm();
   void onWake();
+  // One notifier per descriptor the desk watches.
+  void followWatches();
 
   Desk& desk_;
   QTimer wake_;
@@ -64,6 +67,7 @@ class GuiHost : public QObject {
   int64_t lastSync_ = 0;
   bool synced_ = false;
   std::map<Form*, FormView*> views_;
+  std::map<int, std::unique_ptr<QSocketNotifier>> notifiers_;
   bool syncing_ = false;
   const void* lastKey_ = nullptr;
   quint64 lastKeyTime_ = 0;

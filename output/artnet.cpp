@@ -60,18 +60,39 @@ D_ArtNet::D_ArtNet(Desk& desk)
 }
 
 D_ArtNet::~D_ArtNet() {
+  if (watchedFd_ >= 0) desk_.scheduler().unwatchFd(watchedFd_);
   if (logFile_) std::fclose(logFile_);
+}
+
+void D_ArtNet::followSocket() {
+  Scheduler& sch = desk_.scheduler();
+  const int fd = socket_->bound() ? socket_->fd() : -1;
+  const bool watch = fd >= 0 && sch.watchesFds();
+  if (watchedFd_ >= 0 && (!watch || watchedFd_ != fd)) {
+    sch.unwatchFd(watchedFd_);
+    watchedFd_ = -1;
+  }
+  if (watch && watchedFd_ < 0) {
+    sch.watchFd(fd, [this] { ArtSocket_DataArrival(); });
+    watchedFd_ = fd;
+  }
+  ArtSocket.setEnabled(socket_->bound() && !watch);
 }
 
 void D_ArtNet::setSocket(std::unique_ptr<UdpSocket> s) {
   ArtSocket.setEnabled(false);
+  // No watch may outlive the descriptor it names.
+  if (watchedFd_ >= 0) {
+    desk_.scheduler().unwatchFd(watchedFd_);
+    watchedFd_ = -1;
+  }
   // The wire lets go of the old socket before it goes.
   WireHold hold(OutputWire::ArtNetSenderOf(desk_));
   socket_ = std::move(s);
   node_.setSocket(*socket_);
   fake_ = dynamic_cast<FakeUdpSocket*>(socket_.get());
   if (OutputWire* w = OutputWire::Of(desk_)) w->setArtSocket(socket_.get(), fake_ != nullptr);
-  ArtSocket.setEnabled(socket_->bound());
+  followSocket();
 }
 
 void D_ArtNet::debugLog(const std::string& line) {
@@ -88,8 +109,7 @@ bool D_ArtNet::ArtInit() {
   // Binding changes the socket the wire sends through.
   WireHold hold(OutputWire::ArtNetSenderOf(desk_));
   const bool ok = node_.Init();
-  // Data arrival is read while the socket is bound.
-  ArtSocket.setEnabled(socket_->bound());
+  followSocket();
   return ok;
 }
 

@@ -1,11 +1,12 @@
 // D_ArtNet: the desk's Art-Net node. Broadcasts DmxFrame as ArtDmx for every
 // enabled port from the main desk's Art_Time timer and answers ArtPoll.
 //
-// Received datagrams: the socket is non-blocking and read from the main
-// desk's `ArtSocket` timer (every 20 ms while bound), so data arrival is
-// handled on the UI thread between two other events, in every host (Qt,
-// headless, manual clock) alike. At most kMaxDatagramsPerPoll datagrams are
-// read per event, so a flood cannot hold up the output tick.
+// Received datagrams: the socket is non-blocking and read on the UI thread
+// between two other events. A real-time host waits on the socket itself
+// (data arrival wakes it, an idle network costs nothing); the manual clock and
+// the loop-back twin read it from the main desk's `ArtSocket` timer (every
+// 20 ms while bound). At most kMaxDatagramsPerPoll datagrams are read per
+// event, so a flood cannot hold up the output tick.
 //
 // Diagnostic lines go to the debug log only: the last lines are kept in
 // memory (console: `get ArtNet.Log`), and the environment variable
@@ -68,6 +69,9 @@ class D_ArtNet {
 
  private:
   void debugLog(const std::string& line);
+  // Reads arrivals while the socket is bound: by a watch on its descriptor
+  // where the host offers one, else by the ArtSocket timer.
+  void followSocket();
 
   Desk& desk_;
   std::string override_;
@@ -77,6 +81,7 @@ class D_ArtNet {
   std::deque<std::string> log_;
   std::FILE* logFile_ = nullptr;
   bool logStderr_ = false;
+  int watchedFd_ = -1;
 
  public:
   // The socket's data-arrival events (a timer on the main desk).

@@ -31,6 +31,8 @@ class UdpSocket {
   virtual bool SendTo(const std::string& host, uint16_t port, const uint8_t* data, std::size_t size) = 0;
   // The next datagram waiting, without blocking.
   virtual std::optional<Datagram> Receive() = 0;
+  // The descriptor a host can wait on for data arrival (-1: none; poll).
+  virtual int fd() const { return -1; }
 };
 
 // Real backend: POSIX sockets. The local address is `addressOverride` when

@@ -71,6 +71,7 @@ class PosixUdpSocket : public UdpSocket {
   }
 
   bool bound() const override { return fd_ >= 0; }
+  int fd() const override { return fd_; }
 
   std::string LocalAddress() const override {
     if (!override_.empty()) return override_;

@@ -2,6 +2,8 @@
 // twin, on the manual clock.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "core/hoofdblad.h"
@@ -272,6 +274,84 @@ TEST_F(ArtNetAddressChoice, OptionOverridesTheEnvironment) {
 TEST_F(ArtNetAddressChoice, MalformedAddressFailsTheInitialisation) {
   EXPECT_EQ(initWith("10.0.0"), "");
   EXPECT_EQ(text2, " ! Art-Net Failed, Maybe another Art-Net program has the open?");
+}
+
+// A loop-back twin that offers a descriptor, as the real socket does.
+class WatchableSocket : public FakeUdpSocket {
+ public:
+  WatchableSocket() {
+    if (pipe(fds_) != 0) fds_[0] = fds_[1] = -1;
+  }
+  ~WatchableSocket() override {
+    for (int f : fds_)
+      if (f >= 0) close(f);
+  }
+  int fd() const override { return fds_[0]; }
+
+ private:
+  int fds_[2];
+};
+
+bool Watched(Desk& d, int fd) {
+  for (const Scheduler::FdWatch& w : d.scheduler().fdWatches())
+    if (w.fd == fd) return true;
+  return false;
+}
+
+TEST(ArtNetArrival, RealTimeHostsWaitOnTheSocketInsteadOfPolling) {
+  ConsoleDialogs dialogs;
+  DeskOptions o;
+  o.manualClock = false;
+  o.sim = true;
+  Desk desk(o, dialogs);
+  int changes = 0;
+  desk.scheduler().onWatchesChanged = [&changes] { ++changes; };
+  auto s = std::make_unique<WatchableSocket>();
+  WatchableSocket* sock = s.get();
+  ASSERT_GE(sock->fd(), 0);
+  ArtNet(desk).setSocket(std::move(s));
+  // Not bound: nothing to read yet.
+  EXPECT_FALSE(Watched(desk, sock->fd()));
+  ASSERT_TRUE(ArtInit(desk));
+  EXPECT_TRUE(Watched(desk, sock->fd()));
+  EXPECT_EQ(changes, 1);
+  // No 20 ms poll while the host waits on the socket.
+  EXPECT_FALSE(ArtNet(desk).ArtSocket.Enabled());
+
+  // Data arrival answers the poll through the watch.
+  const std::size_t before = sock->sent.size();
+  sock->Inject({'A', 'r', 't', '-', 'N', 'e', 't', 0, 0x00, 0x20, 0, 14, 0, 0});
+  desk.scheduler().fdReadable(sock->fd());
+  ASSERT_EQ(sock->sent.size(), before + 1);
+  EXPECT_EQ(sock->sent.back().data.size(), 239u);
+
+  // Initialising again keeps the one watch; a new socket drops the old one.
+  ASSERT_TRUE(ArtInit(desk));
+  EXPECT_EQ(desk.scheduler().fdWatches().size(), 1u);
+  const int old = sock->fd();
+  ArtNet(desk).setSocket(std::make_unique<FakeUdpSocket>());
+  EXPECT_FALSE(Watched(desk, old));
+  EXPECT_TRUE(desk.scheduler().fdWatches().empty());
+  desk.scheduler().onWatchesChanged = nullptr;
+}
+
+TEST(ArtNetArrival, TheManualClockPollsEvenASocketWithADescriptor) {
+  ConsoleDialogs dialogs;
+  DeskOptions o;
+  o.manualClock = true;
+  o.sim = true;
+  Desk desk(o, dialogs);
+  auto s = std::make_unique<WatchableSocket>();
+  WatchableSocket* sock = s.get();
+  ArtNet(desk).setSocket(std::move(s));
+  ASSERT_TRUE(ArtInit(desk));
+  EXPECT_TRUE(desk.scheduler().fdWatches().empty());
+  EXPECT_TRUE(ArtNet(desk).ArtSocket.Enabled());
+  const std::size_t before = sock->sent.size();
+  sock->Inject({'A', 'r', 't', '-', 'N', 'e', 't', 0, 0x00, 0x20, 0, 14, 0, 0});
+  desk.scheduler().advance(D_ArtNet::kPollInterval);
+  ASSERT_EQ(sock->sent.size(), before + 1);
+  EXPECT_EQ(sock->sent.back().data.size(), 239u);
 }
 
 }  // namespace
