@@ -26,6 +26,7 @@
 #include "core/hoofdblad.h"
 #include "playback/playdesk.h"
 #include "project/project_io.h"
+#include "project/show_keeper.h"
 
 namespace lumora {
 
@@ -405,6 +406,12 @@ int RunHeadless(const ProgramOptions& opts) {
     // A service is never asked whether to save: the show file on disk is the
     // show; the exit operation closes and releases every device.
     if (!desk.ended()) {
+      // Work changed over the console since the last save is not lost: it
+      // stays in the autosave, offered back at the next start.
+      if (ShowKeeper* keeper = ShowKeeper::of(desk)) {
+        const std::string kept = keeper->keepUnsavedWork();
+        if (!kept.empty()) log.line("unsaved changes kept in " + kept);
+      }
       desk.state.ProjectChanged = 0;
       desk.hoofdblad().eruit.Click();
       if (!desk.ended()) desk.UnloadAll();

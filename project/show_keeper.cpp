@@ -106,8 +106,18 @@ ShowKeeper::~ShowKeeper() {
   // A clean exit (nothing unsaved, or the operator let it go) leaves no
   // autosave of its own behind; a desk that ends any other way, or with work
   // nobody confirmed dropping (end of input), keeps them for the next start.
-  if (d_.ended() && d_.state.ProjectChanged == 0)
+  if (d_.ended() && d_.state.ProjectChanged == 0 && !keepLineage_)
     for (const auto& f : lineage_) work(Job{true, f, {}, {}});
+}
+
+std::string ShowKeeper::keepUnsavedWork() {
+  if (d_.state.ProjectChanged == 0 || settings_.autosaveMinutes <= 0) return {};
+  const std::string file = autosavePath();
+  if (file.empty()) return {};
+  autosave();
+  flush();
+  keepLineage_ = true;
+  return file;
 }
 
 ShowKeeper* ShowKeeper::of(Desk& d) { return d.owned<ShowKeeper>(); }

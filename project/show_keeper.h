@@ -45,6 +45,11 @@ class ShowKeeper {
   // Waits until the worker has written everything handed to it (tests,
   // the soak script's checks, the end of the desk).
   void flush();
+  // A desk stopped without asking (a service's stop signal) while work is
+  // unsaved: writes the autosave now and keeps it for the next start.
+  // Returns the autosave file, or "" when nothing was unsaved or autosave is
+  // off.
+  std::string keepUnsavedWork();
 
   // --- hooks of the file menus ---
   // A whole-project save to `path` succeeded.
@@ -92,6 +97,7 @@ class ShowKeeper {
   // clean exit. Others stay aside for a later start to offer.
   std::set<std::string> lineage_;
   bool loadingForRecovery_ = false;
+  bool keepLineage_ = false;  // the end keeps this run's autosaves
 
   std::thread worker_;
   std::mutex m_;

@@ -305,6 +305,28 @@ TEST(HeadlessService, RunsTheShowIsDrivenOverTheSocketReloadsAndStopsCleanly) {
   EXPECT_NE(access(desk.sock.c_str(), F_OK), 0);
 }
 
+TEST(HeadlessService, AStopSignalKeepsUnsavedWorkInTheAutosave) {
+  Desk desk;
+  Spit(desk.project, DemoShow("Kept show"));
+  desk.start(desk.service());
+  ASSERT_TRUE(desk.waitFor("READY=1")) << desk.log();
+  // A change over the console that nobody saved.
+  EXPECT_EQ(Ctl(desk.sock + " set ProjectName \"Changed over the socket\"").out, "ok\n");
+  EXPECT_EQ(Ctl(desk.sock + " set ProjectChanged -1").out, "ok\n");
+  const CtlResult where = Ctl(desk.sock + " get Autosave.Path");
+  ASSERT_EQ(where.out.rfind("ok \"", 0), 0u) << where.out;
+  const std::string autosave = where.out.substr(4, where.out.size() - 6);
+  ASSERT_FALSE(autosave.empty());
+  const int status = desk.stop(SIGTERM);
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  // The stop asked nothing, and the work waits in the autosave for the next start.
+  EXPECT_NE(desk.log().find("unsaved changes kept in " + autosave), std::string::npos) << desk.log();
+  const std::string kept = Slurp(autosave);
+  EXPECT_NE(kept.find("Changed over the socket"), std::string::npos);
+  EXPECT_EQ(Slurp(desk.project).find("Changed over the socket"), std::string::npos);
+}
+
 TEST(HeadlessService, QuitOnTheSocketEndsTheDeskAndStdinIsNotRead) {
   Desk desk;
   Spit(desk.project, DemoShow("Quit show"));
