@@ -23,19 +23,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_text.h"
+
 namespace {
 
-std::string Slurp(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
-
-void Spit(const std::string& path, const std::string& text) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f << text;
-}
+using lumora::testing::Slurp;
+using lumora::testing::Spit;
 
 // The demo show of the tree under another name, by default with its adapter
 // set to the Open DMX USB interface.

@@ -12,18 +12,14 @@
 #include "app/options.h"
 #include "platform/data_dir.h"
 #include "tests/desk_fixture.h"
+#include "tests/support/file_text.h"
 
 namespace lumora {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream b;
-  b << in.rdbuf();
-  return b.str();
-}
+using testing::Slurp;
 
 // Runs the built program with a prefix of environment settings; returns its
 // standard output and error, and its exit status in *status.

@@ -18,22 +18,15 @@
 #include "project/project_io.h"
 #include "project/project_menus.h"
 #include "tests/desk_fixture.h"
+#include "tests/support/file_text.h"
 
 namespace lumora {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
-void Spit(const fs::path& p, const std::string& bytes) {
-  std::ofstream f(p, std::ios::binary);
-  f << bytes;
-}
+using testing::Slurp;
+using testing::Spit;
 
 class ProjectMenus : public testing::DeskTest {
  protected:

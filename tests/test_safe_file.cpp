@@ -15,22 +15,15 @@
 #include "core/safe_file.h"
 #include "sequences/fixture_file.h"
 #include "tests/desk_fixture.h"
+#include "tests/support/file_text.h"
 
 namespace lumora {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
-void Spit(const fs::path& p, const std::string& bytes) {
-  std::ofstream f(p, std::ios::binary);
-  f << bytes;
-}
+using testing::Slurp;
+using testing::Spit;
 std::set<std::string> Names(const fs::path& dir) {
   std::set<std::string> out;
   for (const auto& e : fs::directory_iterator(dir)) out.insert(e.path().filename().string());

@@ -21,21 +21,15 @@
 #include "project/project_io.h"
 #include "project/show_keeper.h"
 
+#include "tests/support/file_text.h"
+
 namespace lumora {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
-void Spit(const fs::path& p, const std::string& bytes) {
-  std::ofstream f(p, std::ios::binary);
-  f << bytes;
-}
+using testing::Slurp;
+using testing::Spit;
 // Sets a file's modification time `secondsAgo` in the past.
 void Age(const fs::path& p, int secondsAgo) {
   fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::seconds(secondsAgo));
@@ -217,9 +211,9 @@ TEST_F(ShowKeeperTest, AFailedAutosaveIsLoggedNeverShown) {
   fs::create_directories(dir / "state");
   Spit(dir / "state/lumora", "in the way");
   cmd("set ProjectChanged -1");
-  testing::internal::CaptureStderr();
+  ::testing::internal::CaptureStderr();
   cmd("advance 121000");
-  const std::string log = testing::internal::GetCapturedStderr();
+  const std::string log = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(log.find("autosave"), std::string::npos);
   EXPECT_TRUE(lastEvents.empty());
   EXPECT_EQ(get("Hoofdblad.Status").find("Fail"), std::string::npos);
