@@ -84,9 +84,13 @@ fuzz: deps
 # Random operator actions through the console on the sanitizer build.
 SOAK_ACTIONS ?= 500000
 SOAK_SEED    ?= 1
-soak: deps $(ASAN_BUILD)/build.ninja
+# Then the kill-during-save loop: SOAK_KILLS kills of a desk saving a maximal show.
+SOAK_KILLS   ?= 200
+soak: deps $(ASAN_BUILD)/build.ninja $(BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target lumora_soak
 	SOAK_ACTIONS=$(SOAK_ACTIONS) SOAK_SEED=$(SOAK_SEED) bash scripts/soak.sh $(ASAN_BUILD)/tests/lumora_soak
+	cmake --build $(BUILD) -j $(JOBS)
+	python3 scripts/soak_save.py --build $(BUILD) --kills $(SOAK_KILLS) --seed $(SOAK_SEED)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
