@@ -1,14 +1,21 @@
 /* The cost yardstick of bench/headless_cost.sh: the least a program can do to
  * send the desk's Art-Net stream, one 512-slot ArtDmx to the broadcast
- * address every 100 ms on absolute deadlines. Usage: artdmx_reference [IPV4] */
+ * address every 100 ms on absolute deadlines. Usage: artdmx_reference BROADCAST_IPV4 */
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <stdio.h>
 #include <string.h>
 #include <sys/socket.h>
 #include <time.h>
 
 int main(int argc, char** argv) {
-  const char* to = argc > 1 ? argv[1] : "10.255.255.255";
+  /* No default address: it broadcasts, so only headless_cost.sh, inside the
+   * private network namespace it makes, names one. */
+  if (argc != 2) {
+    fprintf(stderr, "usage: artdmx_reference BROADCAST_IPV4 (run by bench/headless_cost.sh only)\n");
+    return 2;
+  }
+  const char* to = argv[1];
   int s = socket(AF_INET, SOCK_DGRAM, 0);
   int on = 1;
   setsockopt(s, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
