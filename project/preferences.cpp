@@ -4,27 +4,9 @@
 
 #include "app/desk.h"
 #include "project/show_keeper.h"
+#include "project/user_settings.h"
 
 namespace lumora {
-
-namespace {
-// A whole number in lo..hi with nothing around it but blanks.
-bool WholeNumber(const std::string& text, int lo, int hi, int& out) {
-  std::size_t b = text.find_first_not_of(' ');
-  std::size_t e = text.find_last_not_of(' ');
-  if (b == std::string::npos) return false;
-  const std::string t = text.substr(b, e - b + 1);
-  if (t.size() > 6) return false;
-  int v = 0;
-  for (char c : t) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + (c - '0');
-  }
-  if (v < lo || v > hi) return false;
-  out = v;
-  return true;
-}
-}  // namespace
 
 Preferences::Preferences(Desk& desk) : Form(desk, "Preferences") {
   setCaption("Preferences");
@@ -59,14 +41,14 @@ void Preferences::cmdOK_Click() {
   int minutes = 0;
   int backups = 0;
   // Nothing is stored unless both numbers are sound.
-  if (!WholeNumber(txtAutosave.Text(), 0, kMaxAutosaveMinutes, minutes)) {
+  if (!ParseSettingNumber(txtAutosave.Text(), 0, kMaxAutosaveMinutes, minutes)) {
     desk().dialogs().Message(" Enter the autosave interval as whole minutes from 0 to " +
                                  std::to_string(kMaxAutosaveMinutes) + " (0 = off)",
                              " Preferences", MsgIcon::Exclamation);
     txtAutosave.SetFocus();
     return;
   }
-  if (!WholeNumber(txtBackups.Text(), 0, kMaxBackupCount, backups)) {
+  if (!ParseSettingNumber(txtBackups.Text(), 0, kMaxBackupCount, backups)) {
     desk().dialogs().Message(" Enter the number of backups from 0 to " + std::to_string(kMaxBackupCount) +
                                  " (0 = off)",
                              " Preferences", MsgIcon::Exclamation);

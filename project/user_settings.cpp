@@ -19,18 +19,6 @@ std::string XdgFolder(const char* var, const char* fallback) {
   return std::string(home) + "/" + fallback + "/lumora";
 }
 
-bool ParseInt(const std::string& t, int lo, int hi, int& out) {
-  if (t.empty() || t.size() > 6) return false;
-  int v = 0;
-  for (char c : t) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + (c - '0');
-  }
-  if (v < lo || v > hi) return false;
-  out = v;
-  return true;
-}
-
 class FileSettingsStore : public SettingsStore {
  public:
   explicit FileSettingsStore(std::string path) : path_(std::move(path)) {}
@@ -78,8 +66,8 @@ UserSettings ParseSettings(const std::string& text) {
     const std::string key = line.substr(0, eq);
     const std::string value = line.substr(eq + 1);
     int n = 0;
-    if (key == "autosave_minutes" && ParseInt(value, 0, kMaxAutosaveMinutes, n)) s.autosaveMinutes = n;
-    else if (key == "backup_count" && ParseInt(value, 0, kMaxBackupCount, n)) s.backupCount = n;
+    if (key == "autosave_minutes" && ParseSettingNumber(value, 0, kMaxAutosaveMinutes, n)) s.autosaveMinutes = n;
+    else if (key == "backup_count" && ParseSettingNumber(value, 0, kMaxBackupCount, n)) s.backupCount = n;
     else if (key == "open_last_at_start") s.openLastAtStart = value == "1";
     else if (key == "recent" && !value.empty() && s.recent.size() < kMaxRecentProjects) s.recent.push_back(value);
   }
@@ -92,5 +80,20 @@ std::unique_ptr<SettingsStore> MakeFileSettingsStore(const std::string& path) {
 
 std::string UserStateFolder() { return XdgFolder("XDG_STATE_HOME", ".local/state"); }
 std::string UserConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
+
+bool ParseSettingNumber(const std::string& text, int lo, int hi, int& out) {
+  const std::size_t b = text.find_first_not_of(' ');
+  if (b == std::string::npos) return false;
+  const std::string t = text.substr(b, text.find_last_not_of(' ') - b + 1);
+  if (t.size() > 6) return false;
+  int v = 0;
+  for (char c : t) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  if (v < lo || v > hi) return false;
+  out = v;
+  return true;
+}
 
 }  // namespace lumora

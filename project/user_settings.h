@@ -38,6 +38,10 @@ std::unique_ptr<SettingsStore> MakeFileSettingsStore(const std::string& path);
 std::string SettingsText(const UserSettings& s);
 UserSettings ParseSettings(const std::string& text);
 
+// A whole number of at most six digits in lo..hi, with nothing around it but
+// blanks (a settings value, a preference typed in a box).
+bool ParseSettingNumber(const std::string& text, int lo, int hi, int& out);
+
 // $XDG_STATE_HOME/lumora (default ~/.local/state/lumora) and
 // $XDG_CONFIG_HOME/lumora (default ~/.config/lumora); "" when neither the
 // variable nor HOME is set.
