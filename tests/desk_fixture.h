@@ -19,6 +19,13 @@ class DeskTest : public ::testing::Test {
     DeskOptions o;
     o.manualClock = true;
     o.sim = sim;
+    restart(o);
+  }
+
+  // A fresh desk with these options (the next run of the program).
+  void restart(const DeskOptions& o) {
+    console.reset();
+    desk.reset();
     desk = std::make_unique<Desk>(o, dialogs);
     console = std::make_unique<Console>(*desk, dialogs);
     desk->Start();

@@ -21,6 +21,7 @@
 #include "project/project_io.h"
 #include "project/show_keeper.h"
 
+#include "tests/desk_fixture.h"
 #include "tests/support/file_text.h"
 
 namespace lumora {
@@ -35,7 +36,7 @@ void Age(const fs::path& p, int secondsAgo) {
   fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::seconds(secondsAgo));
 }
 
-class ShowKeeperTest : public ::testing::Test {
+class ShowKeeperTest : public testing::DeskTest {
  protected:
   ShowKeeperTest() {
     char tmpl[] = "/tmp/lumora-keep-XXXXXX";
@@ -63,32 +64,17 @@ class ShowKeeperTest : public ::testing::Test {
   std::vector<std::optional<std::string>> saved;
   // A fresh desk on the same user folders, as the next run of the program.
   void start() {
-    console.reset();
-    desk.reset();
     DeskOptions o;
     o.manualClock = true;
     o.sim = true;
     UseUserFolders(o);
-    desk = std::make_unique<Desk>(o, dialogs);
-    console = std::make_unique<Console>(*desk, dialogs);
-    desk->Start();
-    dialogs.takeEvents();
+    restart(o);
   }
   // The host's start: the project option and the recovery question.
   void openAtStart(const std::string& project) {
     OpenStartupProject(*desk, project);
     auto ev = dialogs.takeEvents();
     lastEvents.assign(ev.begin(), ev.end());
-  }
-  std::string cmd(const std::string& line) {
-    auto out = console->execute(line);
-    lastEvents.assign(out.begin(), out.end() - 1);
-    return out.back();
-  }
-  std::string get(const std::string& addr) {
-    std::string r = cmd("get " + addr);
-    EXPECT_EQ(r.rfind("ok ", 0), 0u) << addr << ": " << r;
-    return r.size() > 3 ? r.substr(3) : r;
   }
   std::string autosavePath() {
     std::string q = get("Autosave.Path");
@@ -110,10 +96,6 @@ class ShowKeeperTest : public ::testing::Test {
   std::string quoted(const std::string& t) { return "\"" + t + "\""; }
 
   fs::path dir;
-  ConsoleDialogs dialogs;
-  std::unique_ptr<Desk> desk;
-  std::unique_ptr<Console> console;
-  std::vector<std::string> lastEvents;
 };
 
 TEST_F(ShowKeeperTest, AChangedDeskIsAutosavedAfterTwoMinutesAndNotBefore) {
