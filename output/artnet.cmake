@@ -3,6 +3,7 @@
 add_library(lumora_artnet STATIC
   ${PROJECT_SOURCE_DIR}/output/artnet_packet.cpp
   ${PROJECT_SOURCE_DIR}/output/artnet_node.cpp
+  ${PROJECT_SOURCE_DIR}/output/artnet_nodes.cpp
   ${PROJECT_SOURCE_DIR}/platform/udp_socket_posix.cpp)
 target_include_directories(lumora_artnet PUBLIC ${PROJECT_SOURCE_DIR})
 
