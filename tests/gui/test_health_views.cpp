@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QPaintEvent>
 #include <QTableWidget>
+#include <QHeaderView>
 
 #include "core/hoofdblad.h"
 #include "output/health.h"
