@@ -46,3 +46,21 @@ void BM_DeskTickManualClock(benchmark::State& st) {
 BENCHMARK(BM_DeskTickManualClock);
 
 }  // namespace
+
+#include "output/health_meter.h"
+#include "output/wire.h"
+
+namespace {
+
+// What the tick adds for the health figures: one monotonic clock read and
+// one record into the ring and the histogram.
+void BM_HealthRecordTick(benchmark::State& st) {
+  auto r = std::make_unique<lumora::TickRecorder>();
+  for (auto _ : st) {
+    r->record(lumora::WireThread::Now(), 25, false);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_HealthRecordTick);
+
+}  // namespace
