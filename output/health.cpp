@@ -250,12 +250,14 @@ std::string Health::logLineDue(int64_t nowMs) {
   std::string line;
   for (const auto& p : problems_) line += (line.empty() ? "" : "; ") + p;
   if (line.empty()) {
-    if (logged_.empty()) return "";
-    logged_.clear();
+    if (!troubled_) return "";
+    troubled_ = false;
     return "output health: all outputs well again";
   }
-  if (line == logged_ && nowMs - loggedAt_ < kLogEveryMs) return "";
-  logged_ = line;
+  // The figures in the line move every second; the log hears of them when
+  // trouble starts and then once a minute, whatever they say.
+  if (troubled_ && nowMs - loggedAt_ < kLogEveryMs) return "";
+  troubled_ = true;
   loggedAt_ = nowMs;
   return "output health: " + line;
 }

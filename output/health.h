@@ -57,9 +57,9 @@ class Health : public Form {
   State state() const { return state_; }
   // Why the state is what it is (empty when all is well).
   const std::vector<std::string>& problems() const { return problems_; }
-  // The headless log's line, when one is due at nowMs: at once when a
-  // problem appears or changes, then once a minute while it lasts, and once
-  // when all is well again. "" otherwise.
+  // The headless log's line, when one is due at nowMs: at once when
+  // trouble starts, then once a minute while it lasts (saying what is wrong
+  // then), and once when all is well again. "" otherwise.
   std::string logLineDue(int64_t nowMs);
 
   // Figures for the console (ms; frames and bytes per second).
@@ -91,7 +91,7 @@ class Health : public Form {
   int64_t artSince_ = 0;
   uint64_t artFailuresSeen_ = 0;
   // The headless log.
-  std::string logged_;
+  bool troubled_ = false;
   int64_t loggedAt_ = 0;
 
   // On the main desk: the status bar's indicator, the Setup menu item and

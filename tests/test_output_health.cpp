@@ -367,8 +367,11 @@ TEST_F(HealthDesk, TheHeadlessLogSaysItOnceAMinuteAndOnceWhenWell) {
   desk->hoofdblad().Timer1.setEnabled(false);
   advance(2000);
   EXPECT_EQ(health().logLineDue(desk->scheduler().now()), "output health: Marwick's Adapter sends nothing");
+  // What is wrong changes within the minute: still no line before it is up.
+  S().AdapterType = 4;
   advance(30000);
   EXPECT_EQ(health().logLineDue(desk->scheduler().now()), "");
+  S().AdapterType = 1;
   advance(30000);
   EXPECT_EQ(health().logLineDue(desk->scheduler().now()), "output health: Marwick's Adapter sends nothing");
   desk->hoofdblad().Timer1.setEnabled(true);
