@@ -1,6 +1,5 @@
 #include "output/health.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -191,7 +190,8 @@ void Health::judge() {
     fault = true;
     problems_.push_back(std::string(AdapterName(type)) + " sends nothing");
   }
-  const bool art = !sentUniverses().empty() || (d.hoofdblad().Art_Time.Enabled());
+  // Art-Net is on while its send timer runs, i.e. while a port is enabled.
+  const bool art = d.hoofdblad().Art_Time.Enabled();
   if (art != artSelected_) {
     artSelected_ = art;
     artSince_ = now;
