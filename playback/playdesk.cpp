@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "app/desk.h"
-#include "core/button_function_form.h"
-#include "core/fader_function_form.h"
-#include "core/hoofdblad.h"
+#include "desk/button_function_form.h"
+#include "desk/fader_function_form.h"
+#include "desk/hoofdblad.h"
 #include "core/levels.h"
 #include "core/state_registry.h"
 #include "remote/bcf.h"

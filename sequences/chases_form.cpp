@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/levels.h"
 #include "playback/playdesk.h"
 #include "sequences/fixture_browser.h"
