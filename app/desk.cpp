@@ -23,7 +23,7 @@
 namespace lumora {
 
 Desk::Desk(const DeskOptions& opts, Dialogs& dialogs)
-    : opts_(opts), dialogs_(&dialogs), scheduler_(opts.manualClock) {
+    : DeskCore(opts.manualClock, dialogs), opts_(opts) {
   platform_.simulated = opts.sim;
   // Construction order is the unload order reversed: the main desk first.
   hoofdblad_ = std::make_unique<Hoofdblad>(*this);
