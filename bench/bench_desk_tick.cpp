@@ -8,7 +8,7 @@
 
 #include "app/console.h"
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 
 #include "gui/view.h"
 #include "gui/widgets.h"
-#include "output/health.h"
+#include "app/health_window.h"
 
 namespace lumora::gui {
 

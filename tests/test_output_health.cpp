@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "desk_fixture.h"
 #include "output/artnet.h"
 #include "output/artnet_nodes.h"
 #include "output/artnet_packet.h"
-#include "output/health.h"
+#include "app/health_window.h"
 #include "output/health_meter.h"
 #include "output/output_wire.h"
 

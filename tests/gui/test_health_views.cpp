@@ -10,8 +10,8 @@
 #include <QTableWidget>
 #include <QHeaderView>
 
-#include "core/hoofdblad.h"
-#include "output/health.h"
+#include "desk/hoofdblad.h"
+#include "app/health_window.h"
 #include "view_test_fixture.h"
 
 namespace lumora::gui {

@@ -15,7 +15,7 @@
 #include "app/console.h"
 #include "app/desk.h"
 #include "output/artnet.h"
-#include "output/health.h"
+#include "app/health_window.h"
 
 namespace lumora {
 namespace {

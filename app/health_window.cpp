@@ -1,11 +1,11 @@
-#include "output/health.h"
+#include "app/health_window.h"
 
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/levels.h"
 #include "output/adapters.h"
 #include "output/art_config.h"

@@ -104,7 +104,7 @@ class Health : public Form {
 };
 
 // Makes the window, its menu item, indicator and timer and the console's
-// read-outs. Called from SetupOutput after the wire and Art-Net exist.
+// read-outs. Called by the desk once the wire and Art-Net exist.
 void SetupHealth(Desk& d);
 
 }  // namespace lumora
