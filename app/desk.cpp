@@ -88,6 +88,7 @@ void Desk::registerGlobals() {
   SetupSequences(*this);
   SetupProject(*this);
   SetupRemote(*this);
+  SetupWebRemote(*this);
 }
 
 Form* Desk::form(std::string_view name) const {

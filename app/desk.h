@@ -180,5 +180,7 @@ void SetupPlayback(Desk& d);
 void SetupSequences(Desk& d);
 void SetupProject(Desk& d);
 void SetupRemote(Desk& d);
+// The web remote's window and globals (webremote/).
+void SetupWebRemote(Desk& d);
 
 }  // namespace lumora
