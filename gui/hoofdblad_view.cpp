@@ -293,6 +293,7 @@ class HoofdbladView : public FormView {
     item(setup, m_.port_setup, "DMX Output Device...");
     item(setup, m_.Art_setup, "Art-Net...");
     item(setup, m_.BCF2000_setup, "BCF2000...");
+    if (Control* remote = m_.control("remote_setup")) item(setup, *remote, "Web Remote...");
     QMenu* help = bar->addMenu("&Help");
     item(help, m_.Aboutmenu, "About...");
     return bar;

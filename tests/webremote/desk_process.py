@@ -18,7 +18,7 @@ def free_port():
 
 
 class Desk:
-    def __init__(self, headless_bin, extra_args=()):
+    def __init__(self, headless_bin, extra_args=(), remote=True):
         self.dir = tempfile.mkdtemp(prefix="lumora-remote-")
         self.sock = os.path.join(self.dir, "console.sock")
         self.port = free_port()
@@ -29,13 +29,13 @@ class Desk:
         self.log = open(os.path.join(self.dir, "desk.log"), "w+")
         self.proc = subprocess.Popen(
             [headless_bin, "--sim", "--quiet", "--console-socket", self.sock,
-             "--remote", str(self.port), *extra_args],
+             *(["--remote", str(self.port)] if remote else []), *extra_args],
             stdout=self.log, stderr=subprocess.STDOUT, env=env)
         deadline = time.monotonic() + 20
         while time.monotonic() < deadline:
             if self.proc.poll() is not None:
                 raise RuntimeError("desk ended at start: " + self.log_text())
-            if os.path.exists(self.sock) and self._port_open():
+            if os.path.exists(self.sock) and (not remote or self._port_open()):
                 return
             time.sleep(0.05)
         raise RuntimeError("desk did not start: " + self.log_text())
@@ -46,6 +46,10 @@ class Desk:
                 return True
         except OSError:
             return False
+
+    def maps_qt(self):
+        with open("/proc/%d/maps" % self.proc.pid) as f:
+            return "libQt6" in f.read()
 
     def log_text(self):
         self.log.flush()

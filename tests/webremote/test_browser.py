@@ -91,21 +91,8 @@ class InBrowser(unittest.TestCase):
         self.wait.until(lambda _: self.el("pageTitle").text != "")
         self.assertEqual(self.el("pageTitle").text, self.desk.value("Playdesk.Page_Details").strip())
 
-        # Run mode from the page, then Take: the desk goes to the next screen.
-        self.el("run").click()
-        self.desk.wait_for("run mode", lambda: self.desk.value("RunMode") == -1)
-        self.wait.until(EC.text_to_be_present_in_element((By.ID, "run"), "STOP"))
-        before = self.desk.value("CurrentScreen")
-        upcoming = self.desk.value("Playdesk.UpcomingScreen")
-        self.wait.until(EC.text_to_be_present_in_element((By.ID, "nextNum"), str(upcoming)))
-        self.wait.until(EC.element_to_be_clickable((By.ID, "take"))).click()
-        self.desk.wait_for("the take to start", lambda: self.desk.value("AutotakeRunning") == -1
-                           or self.desk.value("CurrentScreen") != before)
-        self.desk.wait_for("screen %d" % upcoming, lambda: self.desk.value("CurrentScreen") == upcoming, timeout=30)
-        self.wait.until(EC.text_to_be_present_in_element((By.ID, "liveNum"), str(upcoming)))
-
         # A playback fader moved on the page changes the frame on the wire.
-        self.driver.execute_script("window.scrollTo(0, document.getElementById('faders').offsetTop - 80)")
+        self.driver.execute_script("document.getElementById('fader0').scrollIntoView({block: 'center'})")
         slot = self.fader_with_channels()
         frame = self.desk.value("DmxFrame")
         fader = self.el("fader%d" % slot)
@@ -116,22 +103,40 @@ class InBrowser(unittest.TestCase):
         self.desk.wait_for("fader %d up" % slot, lambda: self.desk.value("PlayFaderLevel(%d)" % slot) > start + 100)
         self.desk.wait_for("DmxFrame to change", lambda: self.desk.value("DmxFrame") != frame)
 
+        # Run mode from the page, then Take: the desk goes to the next screen.
+        self.driver.execute_script("window.scrollTo(0, 0)")
+        self.el("run").click()
+        self.desk.wait_for("run mode", lambda: self.desk.value("RunMode") == -1)
+        self.wait.until(EC.text_to_be_present_in_element((By.ID, "run"), "STOP"))
+        before = self.desk.value("CurrentScreen")
+        upcoming = self.desk.value("Playdesk.Run_screen_sel")
+        self.wait.until(EC.text_to_be_present_in_element((By.ID, "nextNum"), str(upcoming)))
+        self.wait.until(EC.element_to_be_clickable((By.ID, "take"))).click()
+        self.desk.wait_for("the take to start", lambda: self.desk.value("AutotakeRunning") == -1
+                           or self.desk.value("CurrentScreen") != before)
+        self.desk.wait_for("screen %d" % upcoming, lambda: self.desk.value("CurrentScreen") == upcoming, timeout=30)
+        self.wait.until(EC.text_to_be_present_in_element((By.ID, "liveNum"), str(upcoming)))
+
         # A level changed at the desk shows on the page.
         other = (slot + 1) % 12
         self.desk.ctl("set Playdesk.Slider1(%d) 55" % other)
         t0 = time.monotonic()
-        self.wait.until(lambda _: self.el("fader%d" % other).get_attribute("value") == "200")
+        WebDriverWait(d, 5, poll_frequency=0.01).until(
+            lambda _: self.el("fader%d" % other).get_attribute("value") == "200")
         shown_after = time.monotonic() - t0
         self.assertLess(shown_after, 2.0)
         print("desk change shown on the page after %.0f ms (ctl round trip included)" % (shown_after * 1000))
 
         if SCREENSHOT:
+            # The whole page at the phone's width, beyond the visible part.
+            import base64
             d.execute_script("window.scrollTo(0, 0)")
             height = d.execute_script("return document.documentElement.scrollHeight")
-            d.set_window_size(PHONE[0], height)
-            time.sleep(0.3)
-            d.save_screenshot(SCREENSHOT)
-            d.set_window_size(*PHONE)
+            shot = d.execute_cdp_cmd("Page.captureScreenshot", {
+                "captureBeyondViewport": True,
+                "clip": {"x": 0, "y": 0, "width": PHONE[0], "height": height, "scale": 1}})
+            with open(SCREENSHOT, "wb") as f:
+                f.write(base64.b64decode(shot["data"]))
 
     def fader_with_channels(self):
         """A fader slot of the current page whose function reaches a patched channel."""

@@ -330,6 +330,20 @@ class Refusals(unittest.TestCase):
             desk.close()
 
 
+class QtOnlyWhenSwitchedOn(unittest.TestCase):
+    def test_headless_desk_maps_qt_only_while_the_remote_is_wanted(self):
+        desk = Desk(HEADLESS, remote=False)
+        try:
+            self.assertFalse(desk.maps_qt())
+            self.assertEqual(desk.ctl("set Remote.Port %d" % desk.port), "ok")
+            self.assertEqual(desk.ctl("set Remote.Enabled true"), "ok")
+            desk.wait_for("server", desk._port_open)
+            self.assertTrue(desk.maps_qt())
+            self.assertEqual(request(desk, "GET", "/")[0].status, 200)
+        finally:
+            desk.close()
+
+
 if __name__ == "__main__":
     HEADLESS = sys.argv.pop(1)
     unittest.main(verbosity=2)

@@ -144,7 +144,18 @@
 
   // --- drawing the desk's state ----------------------------------------------
   function text(el, t) { if (el.textContent !== t) el.textContent = t; }
-  function colour(el, c) { if (el.style.backgroundColor !== c) el.style.backgroundColor = c; }
+  // The desk's colour as the background, with text that stays readable on it.
+  function colour(el, c) {
+    if (el.dataset.colour === c) return;
+    el.dataset.colour = c;
+    el.style.backgroundColor = c;
+    let ink = '';
+    if (/^#[0-9a-f]{6}$/.test(c)) {
+      const v = (i) => parseInt(c.substr(i, 2), 16);
+      ink = 0.299 * v(1) + 0.587 * v(3) + 0.114 * v(5) > 150 ? '#111' : '#fff';
+    }
+    el.style.color = ink;
+  }
   function slider(el, v) { if (!holding.has(el) && Number(el.value) !== v) el.value = v; }
   function render(s) {
     state = s;
