@@ -11,7 +11,7 @@
 #include "gui/gui_host.h"
 #include "gui/latency_probe.h"
 #include "project/project_io.h"
-#include "webremote/remote_window.h"
+#include "app/web_remote.h"
 
 namespace lumora {
 

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "gui/view.h"
-#include "webremote/remote_window.h"
+#include "app/web_remote.h"
 
 namespace lumora::gui {
 

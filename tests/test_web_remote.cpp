@@ -13,7 +13,7 @@
 #include "tests/desk_fixture.h"
 #include "webremote/remote_http.h"
 #include "webremote/remote_messages.h"
-#include "webremote/remote_window.h"
+#include "app/web_remote.h"
 
 namespace lumora::webremote {
 namespace {

@@ -1,4 +1,4 @@
-#include "webremote/remote_window.h"
+#include "app/web_remote.h"
 
 #include <arpa/inet.h>
 #include <sys/eventfd.h>
@@ -12,7 +12,7 @@
 
 #include "app/console.h"
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "platform/dynlib.h"
 #include "playback/playdesk.h"
 #include "webremote/remote_http.h"
