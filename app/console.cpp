@@ -178,7 +178,16 @@ std::string resolveTarget(Desk& desk, const std::string& addr, Target& t) {
       }
       bool exists = f->control(c.name, c.hasIndex ? -1 : 0) || f->isArray(c.name) ||
                     f->timer(c.name, c.hasIndex ? -1 : 0);
-      return exists ? "bad index for " + c.name : "unknown control " + f->name() + "." + segText(c);
+      if (exists) return "bad index for " + c.name;
+      // A global named after its window (`Remote.Pin` beside the window
+      // `Remote`): the window's controls come first.
+      std::string err;
+      if (NodePtr n = Resolve(desk.registry(), segs, err)) {
+        t.form = nullptr;
+        t.node = std::move(n);
+        return "";
+      }
+      return "unknown control " + f->name() + "." + segText(c);
     }
     if (segs.size() > 3) return "bad address " + addr;
     if (segs.size() == 3) t.property = segText(segs[2]);

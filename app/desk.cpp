@@ -90,6 +90,7 @@ void Desk::registerGlobals() {
   SetupProject(*this);
   SetupRemote(*this);
   SetupHealth(*this);
+  SetupWebRemote(*this);
 }
 
 Form* Desk::form(std::string_view name) const {

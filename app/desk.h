@@ -169,6 +169,8 @@ void SetupPlayback(Desk& d);
 void SetupSequences(Desk& d);
 void SetupProject(Desk& d);
 void SetupRemote(Desk& d);
+// The web remote's window and globals (webremote/).
+void SetupWebRemote(Desk& d);
 
 // Every window is made by the Desk, so its core is the whole desk.
 inline Desk& Form::desk() const { return static_cast<Desk&>(core()); }

@@ -28,6 +28,7 @@
 #include "playback/playdesk.h"
 #include "project/project_io.h"
 #include "project/show_keeper.h"
+#include "app/web_remote.h"
 
 namespace lumora {
 
@@ -245,6 +246,15 @@ int RunHeadless(const ProgramOptions& opts) {
   {
     std::string e = OpenStartupProject(desk, opts.project);
     if (!e.empty()) std::cerr << "lumora: " << opts.project << ": " << e << '\n';
+  }
+  // The web remote only when asked for: a desk without it maps no Qt at all.
+  if (opts.remotePort > 0) {
+    const std::string e = webremote::StartFromCommandLine(desk, opts.remotePort, opts.remoteAddress);
+    if (!e.empty()) {
+      std::cerr << "lumora: web remote: " << e << '\n';
+      return 1;
+    }
+    log.line("web remote on " + desk.form("Remote")->control("lblUrl")->Caption());
   }
   // Anything a start-up dialog printed goes out before the first reply.
   if (opts.console) printLines(consoleDialogs.takeEvents());

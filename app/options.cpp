@@ -22,6 +22,25 @@ ProgramOptions ParseOptions(int argc, char** argv) {
         return o;
       }
       (a == "--project" ? o.project : a == "--console-socket" ? o.consoleSocket : o.artnetAddress) = argv[++i];
+    } else if (a == "--remote" || a == "--remote-address" || a.rfind("--remote=", 0) == 0 ||
+               a.rfind("--remote-address=", 0) == 0) {
+      const bool inline_ = a.find('=') != std::string_view::npos;
+      if (!inline_ && i + 1 >= argc) {
+        o.error = std::string(a) + " needs a value";
+        return o;
+      }
+      const std::string name(inline_ ? a.substr(0, a.find('=')) : a);
+      const std::string value = inline_ ? std::string(a.substr(a.find('=') + 1)) : std::string(argv[++i]);
+      if (name == "--remote-address") {
+        o.remoteAddress = value;
+      } else {
+        const bool digits = !value.empty() && value.size() <= 5 && value.find_first_not_of("0123456789") == std::string::npos;
+        o.remotePort = digits ? std::stoi(value) : 0;
+        if (o.remotePort < 1 || o.remotePort > 65535) {
+          o.error = "--remote needs a port from 1 to 65535";
+          return o;
+        }
+      }
     } else if (a.rfind("--console-socket=", 0) == 0) {
       o.consoleSocket = std::string(a.substr(17));
     } else if (a.rfind("--project=", 0) == 0) {
@@ -36,12 +55,14 @@ ProgramOptions ParseOptions(int argc, char** argv) {
       o.rest.emplace_back(a);
     }
   }
+  if (!o.remoteAddress.empty() && o.remotePort == 0) o.error = "--remote-address needs --remote PORT";
   return o;
 }
 
 const char* UsageText() {
   return "usage: lumora [--headless] [--console] [--console-socket PATH] [--manual-clock] [--sim]\n"
          "              [--project FILE] [--artnet-address IPV4] [--demo] [--quiet]\n"
+         "              [--remote PORT [--remote-address IP]]\n"
          "              [--version] [--help]\n"
          "       lumora --ctl PATH [COMMAND...]\n"
          "  --headless        no window system; every window is a form model only. Without\n"
@@ -57,6 +78,10 @@ const char* UsageText() {
          "                    (default: $LUMORA_ARTNET_ADDRESS, else the first up,\n"
          "                    non-loopback interface)\n"
          "  --demo            start with the demo show\n"
+         "  --remote PORT     switch the web remote on at start, serving on PORT\n"
+         "  --remote-address IP\n"
+         "                    address the web remote serves on (default 127.0.0.1,\n"
+         "                    this computer only; 0.0.0.0 for every network)\n"
          "  --quiet, -q       headless: no status lines on standard error\n"
          "  --ctl PATH ...    send console commands to a desk's socket (as lumora-ctl)\n"
          "  --version         print the version and exit\n"

@@ -16,6 +16,8 @@ struct ProgramOptions {
   std::string project;
   std::string artnetAddress;  // local IPv4 address for Art-Net (overrides LUMORA_ARTNET_ADDRESS)
   std::string consoleSocket;  // Unix socket path the console listens on ("" = none)
+  int remotePort = 0;         // web remote: serve on this port at start (0 = off)
+  std::string remoteAddress;  // web remote: address to serve on ("" = 127.0.0.1)
   std::vector<std::string> rest;  // left for the GUI toolkit
   std::string error;
   bool help = false;

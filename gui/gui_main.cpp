@@ -11,6 +11,7 @@
 #include "gui/gui_host.h"
 #include "gui/latency_probe.h"
 #include "project/project_io.h"
+#include "app/web_remote.h"
 
 namespace lumora {
 
@@ -45,6 +46,13 @@ int RunGui(const ProgramOptions& opts, int argc, char** argv) {
   {
     std::string e = OpenStartupProject(desk, opts.project);
     if (!e.empty()) std::cerr << "lumora: " << opts.project << ": " << e << '\n';
+  }
+  if (opts.remotePort > 0) {
+    const std::string e = webremote::StartFromCommandLine(desk, opts.remotePort, opts.remoteAddress);
+    if (!e.empty()) {
+      std::cerr << "lumora: web remote: " << e << '\n';
+      desk.dialogs().Message(" Could not start the web remote: " + e, " Web Remote", MsgIcon::Exclamation);
+    }
   }
   host.syncAll();
 

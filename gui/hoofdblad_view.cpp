@@ -302,6 +302,7 @@ class HoofdbladView : public FormView {
     item(setup, m_.Art_setup, "Art-Net...");
     item(setup, m_.BCF2000_setup, "BCF2000...");
     if (Control* health = m_.control("Output_Health")) item(setup, *health, "Output Health...");
+    if (Control* remote = m_.control("remote_setup")) item(setup, *remote, "Web Remote...");
     QMenu* help = bar->addMenu("&Help");
     item(help, m_.Aboutmenu, "About...");
     return bar;

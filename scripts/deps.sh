@@ -15,6 +15,7 @@ set -euo pipefail
 RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev
+  qt6-httpserver-dev qt6-websockets-dev   # the web remote's module (Qt HTTP server, WebSockets)
   libtinyxml2-dev nlohmann-json3-dev      # fixture import (QXF and OFL files)
   libftdi1-dev libusb-1.0-0-dev
   librtmidi-dev libasound2-dev libjack-jackd2-dev
@@ -38,6 +39,7 @@ TEST_PACKAGES=(
   xvfb xauth imagemagick                  # screenshots of the windows
   python3                                 # sequences/fixtures/make_fixtures.py
   qlcplus-data                            # real fixture definitions for the import tests (read, never copied)
+  chromium chromium-driver python3-selenium  # the web remote in a real browser
 )
 
 set_name=test

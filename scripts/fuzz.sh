@@ -7,14 +7,14 @@
 #   scripts/fuzz.sh [TARGET...]          (default: all targets)
 #   FUZZ_SECONDS=60 scripts/fuzz.sh      (time per target; default 600)
 #
-# Targets: project_reader fixture_file artnet_receive artnet_stateful console_parser
+# Targets: project_reader fixture_file artnet_receive artnet_stateful console_parser web_remote
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="${FUZZ_BUILD:-$root/build-fuzz}"
 secs="${FUZZ_SECONDS:-600}"
 cxx="${FUZZ_CXX:-clang++}"
 flags=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I"$root")
-all=(project_reader fixture_file artnet_receive artnet_stateful console_parser)
+all=(project_reader fixture_file artnet_receive artnet_stateful console_parser web_remote)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 
@@ -39,6 +39,9 @@ setup() {
       src=(tests/fuzz/console_parser_fuzz.cpp core/json.cpp core/registry.cpp core/state_registry.cpp
            core/desk_state.cpp core/levels.cpp)
       seeds=("$root/tests/fuzz/console_corpus"); opts=(-max_len=4096 -dict="$root/tests/fuzz/console.dict") ;;
+    web_remote)
+      src=(tests/fuzz/web_remote_fuzz.cpp webremote/remote_messages.cpp webremote/remote_http.cpp core/json.cpp)
+      seeds=("$root/tests/fuzz/web_remote_corpus"); opts=(-max_len=1024 -dict="$root/tests/fuzz/web_remote.dict") ;;
     *) echo "unknown fuzz target $1 (known: ${all[*]})" >&2; return 1 ;;
   esac
 }
