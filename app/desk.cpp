@@ -1,5 +1,7 @@
 #include "app/desk.h"
 
+#include "app/undo_wiring.h"
+
 #include "core/about.h"
 #include "core/button_function_form.h"
 #include "core/channel_names.h"
@@ -58,6 +60,7 @@ Desk::~Desk() {
   // they may hold timers and controls of the windows. Then the windows, in
   // the reverse order of their making; a window must not touch a subsystem
   // object in its destructor.
+  eventObserver = nullptr;
   owned_.clear();
   forms_.clear();
   cli_.reset();
@@ -88,6 +91,7 @@ void Desk::registerGlobals() {
   SetupSequences(*this);
   SetupProject(*this);
   SetupRemote(*this);
+  SetupUndo(*this);
 }
 
 Form* Desk::form(std::string_view name) const {

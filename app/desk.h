@@ -18,6 +18,7 @@
 namespace lumora {
 
 class Form;
+class EventObserver;
 class OutputAdapter;
 class Hoofdblad;
 class Realout;
@@ -58,6 +59,8 @@ class Desk {
   Desk& operator=(const Desk&) = delete;
 
   DeskState state;
+  // Sees every event the windows dispatch (the undo history); may be null.
+  EventObserver* eventObserver = nullptr;
 
   const DeskOptions& options() const { return opts_; }
   Scheduler& scheduler() { return scheduler_; }
