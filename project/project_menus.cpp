@@ -142,7 +142,8 @@ std::string LoadProject(Desk& d, const std::string& path, bool redraw) {
   ReadReport rep = ReadProjectText(s, text);
   s.ProjectPath = path;
   s.ProjectFileName = path;
-  if (UndoDesk* undo = d.owned<UndoDesk>()) undo->MarkSaved(path);
+  // Only a whole project is what its file holds; a part leaves the rest.
+  if (UndoDesk* undo = d.owned<UndoDesk>(); undo && rep.project) undo->MarkSaved(path);
   // AdapterType is set by the reader; the adapter's send step picks it up on
   // the next tick, without the set-up dialog's selection effects.
   if (rep.bcfMode > 0) {

@@ -181,6 +181,23 @@ TEST_F(UndoTest, ALoadIsOneActAndUndoingItBringsBackTheShowAndItsFile) {
   EXPECT_EQ(get("ProjectChanged"), "0");
 }
 
+TEST_F(UndoTest, APartOfAProjectLoadedIsUndoneButNeverTakenForTheSavedShow) {
+  const std::string dir = ::testing::TempDir() + "undo_part";
+  std::filesystem::create_directories(dir);
+  const std::string patch = dir + "/patch.xml";
+  Run({"set PatchTable(0) 9", "queue file " + patch, "click Hoofdblad.Save_Patch_XML", "set PatchTable(0) 3"});
+  const std::string before = Programming();
+  Run({"queue file " + patch, "click Hoofdblad.Load_P_XML"});
+  EXPECT_EQ(get("PatchTable(0)"), "9");
+  EXPECT_EQ(get("Undo.Last"), "\"Load Part of a Project\"");
+  Run({"click Hoofdblad.Undo"});
+  EXPECT_TRUE(SameTables(Programming(), before));
+  Run({"click Hoofdblad.Redo"});
+  EXPECT_EQ(get("PatchTable(0)"), "9");
+  // The show is not what the patch file holds: still changed.
+  EXPECT_EQ(get("ProjectChanged"), "-1");
+}
+
 TEST_F(UndoTest, ANewActAfterAnUndoDropsTheUndoneActs) {
   Run({"set Hoofdblad.Slider1(2) 0", "set Playdesk.Screen_Num_sel 5", "click Playdesk.Screen_Prog"});
   const std::string one = Programming();
