@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "gui/desk_fader.h"
 #include "gui/edit_menu.h"
 #include "gui/view.h"

@@ -7,8 +7,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "core/hoofdblad.h"
 #include "core/undo_desk.h"
+#include "desk/hoofdblad.h"
 #include "playback/playdesk.h"
 #include "sequences/chases_form.h"
 #include "view_test_fixture.h"
