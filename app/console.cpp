@@ -241,7 +241,12 @@ bool parseInt(const std::string& w, long long& out) {
 Console::Console(Desk& desk, ConsoleDialogs& dialogs) : desk_(desk), dialogs_(dialogs) {}
 
 std::vector<std::string> Console::execute(const std::string& line) {
-  std::string reply = run(line);
+  std::string reply;
+  {
+    // One command is one act of the operator (for the undo history).
+    EventScope act(desk_.eventObserver, nullptr, nullptr, nullptr, trim(line));
+    reply = run(line);
+  }
   std::vector<std::string> out = dialogs_.takeEvents();
   out.push_back(reply);
   return out;
@@ -357,8 +362,13 @@ std::string Console::run(const std::string& rawLine) {
     Form* f = desk_.form(fname);
     if (!f) return "err unknown form " + fname;
     long long k = 0;
-    if (!parseInt(code, k) || !rest.empty() || k < 0 || k > 65535) return "err usage: key FORM CODE";
-    f->Form_KeyDown(static_cast<int>(k), 0);
+    // An optional third word is the shift state: 1 Shift, 2 Ctrl, 4 Alt.
+    long long shift = 0;
+    const std::string shiftWord = word(rest);
+    if (!parseInt(code, k) || !rest.empty() || k < 0 || k > 65535 ||
+        (!shiftWord.empty() && (!parseInt(shiftWord, shift) || shift < 0 || shift > 7)))
+      return "err usage: key FORM CODE [SHIFT]";
+    f->KeyDown(static_cast<int>(k), static_cast<int>(shift));
     return "ok";
   }
 

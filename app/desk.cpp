@@ -1,6 +1,7 @@
 #include "app/desk.h"
 
 #include "app/health_window.h"
+#include "app/undo_wiring.h"
 #include "desk/about.h"
 #include "desk/button_function_form.h"
 #include "desk/channel_names.h"
@@ -59,6 +60,7 @@ Desk::~Desk() {
   // they may hold timers and controls of the windows. Then the windows, in
   // the reverse order of their making; a window must not touch a subsystem
   // object in its destructor.
+  eventObserver = nullptr;
   owned_.clear();
   forms_.clear();
   cli_.reset();
@@ -91,6 +93,7 @@ void Desk::registerGlobals() {
   SetupRemote(*this);
   SetupHealth(*this);
   SetupWebRemote(*this);
+  SetupUndo(*this);
 }
 
 Form* Desk::form(std::string_view name) const {

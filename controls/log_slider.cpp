@@ -40,7 +40,9 @@ void VRLogSlider::place(double y) {
     thumbY_ = y;
     touched();
   }
-  if (onValChange) onValChange(value_ / scale_);
+  if (!onValChange) return;
+  EventScope scope(form().observer(), &form(), this, nullptr, "ValChange");
+  onValChange(value_ / scale_);
 }
 
 void VRLogSlider::setValueD(double v) {
@@ -62,7 +64,9 @@ void VRLogSlider::MouseAt(double y) {
   else v = min_ + (max_ - min_) * (bottom - yy) / height_;
   value_ = v;
   touched();
-  if (onUserCursorMove) onUserCursorMove(value_ / scale_);
+  if (!onUserCursorMove) return;
+  EventScope scope(form().observer(), &form(), this, nullptr, "UserCursorMove");
+  onUserCursorMove(value_ / scale_);
 }
 
 void VRLogSlider::MouseDown(MouseButton b, int x, int y) {

@@ -11,6 +11,8 @@
 
 namespace lumora {
 
+class EventObserver;
+
 class DeskCore {
  public:
   DeskCore(bool manualClock, Dialogs& dialogs) : dialogs_(&dialogs), scheduler_(manualClock) {}
@@ -18,6 +20,8 @@ class DeskCore {
   DeskCore& operator=(const DeskCore&) = delete;
 
   DeskState state;
+  // Sees every event the windows dispatch (the undo history); may be null.
+  EventObserver* eventObserver = nullptr;
 
   Scheduler& scheduler() { return scheduler_; }
   Dialogs& dialogs() { return *dialogs_; }

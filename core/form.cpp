@@ -371,22 +371,34 @@ void Control::WriteValue(int v) {
 }
 
 void Control::Click() {
-  if (onClick) onClick();
+  if (!onClick) return;
+  EventScope scope(form_->observer(), form_, this, nullptr, "Click");
+  onClick();
 }
 void Control::DblClick() {
-  if (onDblClick) onDblClick();
+  if (!onDblClick) return;
+  EventScope scope(form_->observer(), form_, this, nullptr, "DblClick");
+  onDblClick();
 }
 void Control::Change() {
-  if (onChange) onChange();
+  if (!onChange) return;
+  EventScope scope(form_->observer(), form_, this, nullptr, "Change");
+  onChange();
 }
 void Control::Validate() {
-  if (onValidate) onValidate();
+  if (!onValidate) return;
+  EventScope scope(form_->observer(), form_, this, nullptr, "Validate");
+  onValidate();
 }
 void Control::MouseDown(MouseButton b, int x, int y) {
-  if (onMouseDown) onMouseDown(b, x, y);
+  if (!onMouseDown) return;
+  EventScope scope(form_->observer(), form_, this, nullptr, "MouseDown");
+  onMouseDown(b, x, y);
 }
 void Control::MouseUp(MouseButton b, int x, int y) {
-  if (onMouseUp) onMouseUp(b, x, y);
+  if (!onMouseUp) return;
+  EventScope scope(form_->observer(), form_, this, nullptr, "MouseUp");
+  onMouseUp(b, x, y);
 }
 
 // ----------------------------------------------------------- ControlArray
@@ -452,7 +464,9 @@ bool Timer::Fire() {
     bool& r;
     ~Reset() { r = false; }
   } reset{running_};
-  if (onTimer) onTimer();
+  if (!onTimer) return true;
+  EventScope scope(form_->observer(), form_, nullptr, this, "Timer");
+  onTimer();
   return true;
 }
 
@@ -472,6 +486,14 @@ Form::Form(DeskCore& desk, std::string name) : desk_(&desk), name_(std::move(nam
 Form::~Form() = default;
 
 void Form::touched() { ++rev_; }
+
+EventObserver* Form::observer() const { return desk_->eventObserver; }
+
+void Form::KeyDown(int keyCode, int shift) {
+  EventScope scope(observer(), this, nullptr, nullptr, "KeyDown");
+  if (scope.observer() && scope.observer()->KeyFirst(*this, keyCode, shift)) return;
+  Form_KeyDown(keyCode, shift);
+}
 
 void Form::setCaption(std::string c) {
   if (c != caption_) { caption_ = std::move(c); touched(); }

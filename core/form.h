@@ -46,6 +46,47 @@ const char* KindName(Kind k);
 
 enum class MouseButton { Left = 1, Right = 2 };
 
+class Control;
+class Timer;
+
+// Sees every event the framework dispatches: control events, key presses,
+// timer events and whatever else a host brackets as one act (a console
+// command). Events nest; the outermost one is one act of the operator (or
+// of a timer), which is what the undo history records.
+class EventObserver {
+ public:
+  virtual ~EventObserver() = default;
+  // `form` and `control` may be null (a console command); `timer` is set for
+  // a timer's event. `what` names the event ("Click", "Change", ...) or, for
+  // a host's act, its text.
+  virtual void EventBegins(Form* form, const Control* control, const Timer* timer, std::string_view what) = 0;
+  virtual void EventEnds() = 0;
+  // A key press on a window, before the window's own handler; true when the
+  // observer took it (the window then never sees it).
+  virtual bool KeyFirst(Form& form, int keyCode, int shift) {
+    (void)form, (void)keyCode, (void)shift;
+    return false;
+  }
+};
+
+// Brackets one event for the desk's observer (none: nothing happens).
+class EventScope {
+ public:
+  EventScope(EventObserver* o, Form* form, const Control* control, const Timer* timer, std::string_view what)
+      : o_(o) {
+    if (o_) o_->EventBegins(form, control, timer, what);
+  }
+  ~EventScope() {
+    if (o_) o_->EventEnds();
+  }
+  EventScope(const EventScope&) = delete;
+  EventScope& operator=(const EventScope&) = delete;
+  EventObserver* observer() const { return o_; }
+
+ private:
+  EventObserver* o_;
+};
+
 class Control {
  public:
   Control(Form& form, std::string name, Kind kind, int index = -1);
@@ -274,6 +315,11 @@ class Form {
   // Set cancel to keep the window.
   virtual void Form_Unload(bool& cancel) { (void)cancel; }
   virtual void Form_KeyDown(int keyCode, int shift) { (void)keyCode; (void)shift; }
+  // A key press as the platform delivers it: one event for the desk's
+  // observer (which may take it, e.g. Ctrl+Z), then Form_KeyDown.
+  void KeyDown(int keyCode, int shift);
+  // The desk's event observer, or null.
+  EventObserver* observer() const;
   // Shown again after being hidden or first shown (VB's Activate).
   virtual void Form_Activate() {}
 

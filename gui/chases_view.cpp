@@ -18,6 +18,7 @@
 
 #include "gui/bar_widget.h"
 #include "gui/desk_fader.h"
+#include "gui/edit_menu.h"
 #include "gui/gui_host.h"
 #include "gui/log_slider_widget.h"
 #include "gui/view.h"
@@ -311,6 +312,7 @@ class ChasesView : public FormView {
     item(file, m_.Load_File);
     file->addSeparator();
     item(file, m_.Exit);
+    AddEditMenu(bar, m_, binder());
     QMenu* step = bar->addMenu("&Step");
     item(step, m_.Copy_step);
     item(step, m_.Paste_step);

@@ -97,7 +97,7 @@ bool GuiHost::eventFilter(QObject* obj, QEvent* ev) {
   lastKeyTime_ = ke->timestamp();
   auto* view = qobject_cast<FormView*>(static_cast<QWidget*>(obj)->window());
   if (!view) return false;
-  view->form().Form_KeyDown(DeskKeyCode(ke), 0);
+  view->form().KeyDown(DeskKeyCode(ke), 0);
   syncAll();
   return false;
 }

@@ -13,6 +13,7 @@
 #include "app/desk.h"
 #include "desk/hoofdblad.h"
 #include "gui/desk_fader.h"
+#include "gui/edit_menu.h"
 #include "gui/view.h"
 #include "gui/widgets.h"
 
@@ -291,6 +292,7 @@ class HoofdbladView : public FormView {
     if (Control* prefs = m_.control("Preferences")) item(file, *prefs, "Preferences...");
     file->addSeparator();
     item(file, m_.eruit, "Exit");
+    AddEditMenu(bar, m_, binder());
     QMenu* desk = bar->addMenu("&Desk");
     item(desk, m_.Channel_Edit, "Channel Names...");
     item(desk, m_.editpatch, "Patch...");

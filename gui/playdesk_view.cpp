@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 
 #include "controls/log_slider.h"
 #include "gui/desk_fader.h"
+#include "gui/edit_menu.h"
 #include "gui/view.h"
 #include "gui/widgets.h"
 #include "playback/playdesk.h"
@@ -108,6 +110,9 @@ class PlaydeskView : public FormView {
   PlaydeskView(Form& f, GuiHost& h) : FormView(f, h), m_(static_cast<Playdesk&>(f)) {
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(6, 6, 6, 6);
+    auto* bar = new QMenuBar(this);
+    if (AddEditMenu(bar, m_, binder())) root->setMenuBar(bar);
+    else delete bar;
     auto* top = new QHBoxLayout;
     root->addLayout(top, 1);
 

@@ -13,6 +13,7 @@
 #include "project/project_format.h"
 #include "project/project_io.h"
 #include "project/show_keeper.h"
+#include "core/undo_desk.h"
 
 namespace lumora {
 
@@ -92,6 +93,7 @@ std::string SaveWholeProject(Desk& d, const std::string& path) {
   }
   s.ProjectDate = date;
   s.ProjectChanged = 0;
+  if (UndoDesk* undo = d.owned<UndoDesk>()) undo->MarkSaved(path);
   if (keeper) keeper->wholeSaveDone(path);
   Statuses(d, " Project Saved ", " Project Saved");
   return {};
@@ -140,6 +142,8 @@ std::string LoadProject(Desk& d, const std::string& path, bool redraw) {
   ReadReport rep = ReadProjectText(s, text);
   s.ProjectPath = path;
   s.ProjectFileName = path;
+  // Only a whole project is what its file holds; a part leaves the rest.
+  if (UndoDesk* undo = d.owned<UndoDesk>(); undo && rep.project) undo->MarkSaved(path);
   // AdapterType is set by the reader; the adapter's send step picks it up on
   // the next tick, without the set-up dialog's selection effects.
   if (rep.bcfMode > 0) {
