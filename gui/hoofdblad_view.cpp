@@ -292,6 +292,7 @@ class HoofdbladView : public FormView {
     QMenu* setup = bar->addMenu("&Setup");
     item(setup, m_.port_setup, "DMX Output Device...");
     item(setup, m_.Art_setup, "Art-Net...");
+    if (Control* sacn = m_.control("sacn_setup")) item(setup, *sacn, "sACN...");
     item(setup, m_.BCF2000_setup, "BCF2000...");
     QMenu* help = bar->addMenu("&Help");
     item(help, m_.Aboutmenu, "About...");

@@ -10,6 +10,7 @@
 #include "platform/parport.h"
 #include "platform/tribus31.h"
 #include "output/artnet.h"
+#include "output/sacn_output.h"
 
 #include <cstdlib>
 
@@ -154,6 +155,7 @@ void SetupOutput(Desk& d) {
   Control& menu = d.hoofdblad().port_setup;
   if (!menu.onClick) menu.onClick = [&d] { d.portSetup().Show(); };
   SetupArtNet(d);
+  SetupSacn(d);
 }
 
 }  // namespace lumora
