@@ -3,18 +3,18 @@
 # namespaces. Called as
 #   unshare -n sh sacn_interop.sh LUMORA_BIN WORK_DIR
 # Two desks run in this namespace (desk0, 10.0.0.5/8), each with a user
-# folder of its own, so each is a source with its own CID: desk A sends
-# universe 1 at priority 150 and universe 2 (multicast and unicast to olad),
-# desk B sends universe 1 at priority 100 with other slots. olad runs in a
+# folder of its own, so each is a source with its own CID. olad runs in a
 # second fresh namespace (ola0, 10.0.0.6/8) behind a veth pair, with its
-# E1.31 plugin and no other. Checked:
-#   - tshark's E1.31 dissector decodes every packet the desks send, with no
-#     malformed packet and no expert warning, and sees each stream end with
-#     three Stream_Terminated packets;
-#   - olad's universe 1 holds desk A's 512 slots (priority 150 beats 100),
-#     its universe 2 desk A's other 512 slots, read with ola_recorder;
-#   - when desk A ends, olad drops its streams at once: universe 1 holds desk
-#     B's slots and olad's log says desk A sent a termination.
+# E1.31 plugin and no other. Desk B sends universe 1 at priority 100; then
+# desk A sends universe 1 at priority 150 with other slots, and universe 2
+# (multicast and unicast to olad). Checked:
+#   - olad's universes hold the 512 slots the winning desk sends, read with
+#     OLA's own client (ola_recorder): desk B's alone, desk A's once it sends
+#     at the higher priority, desk B's again as soon as desk A ends;
+#   - olad hears every stream end (its log names each CID's termination);
+#   - tshark's E1.31 dissector decodes every packet the desks sent, with no
+#     malformed packet and no expert note, each stream at its priority and
+#     ending with three Stream_Terminated packets.
 set -eu
 lumora="$1"; work="$2"
 
@@ -47,7 +47,12 @@ CONF
 chmod 777 "$work" "$work/cfg"; chmod 666 "$work"/cfg/*
 
 pids=""
-cleanup() { for p in $pids; do kill "$p" 2>/dev/null || true; done; }
+cleanup() {
+  # Desks end by themselves once told to (their input ends), then the rest.
+  touch "$work/desk-a/stop" "$work/desk-b/stop"
+  sleep 1
+  for p in $pids; do kill "$p" 2>/dev/null || true; done
+}
 trap cleanup EXIT
 
 # olad's namespace: a fresh one held open by a sleeping process.
@@ -65,8 +70,8 @@ env --default-signal=INT tshark -i desk0 -q -w "$work/capture.pcap" >"$work/tsha
 shark=$!; pids="$pids $shark"
 for i in $(seq 1 300); do [ -s "$work/capture.pcap" ] && break; sleep 0.1; done
 
-inola setpriv --reuid=nobody --regid=nogroup --clear-groups \
-  olad -c "$work/cfg" -l 3 -i 127.0.0.1 >"$work/olad.log" 2>&1 &
+nsenter -t "$olans" -n setpriv --reuid=nobody --regid=nogroup --clear-groups \
+  olad -c "$work/cfg" -l 3 -i 127.0.0.1 --no-http --no-register-with-dns-sd >"$work/olad.log" 2>&1 &
 pids="$pids $!"
 ready=0
 for i in $(seq 1 100); do
@@ -93,7 +98,7 @@ desk() {
     for c in "$@"; do printf '%s\n' "$c"; done
     printf 'get Sacn.Cid\nget Sacn.Status\n'
     while [ ! -e "$work/$name/stop" ]; do sleep 0.1; done
-    printf 'quit\n'
+    printf 'queue answer ok\nquit\n'
   } | HOME="$work/$name" XDG_CONFIG_HOME="$work/$name/config" XDG_STATE_HOME="$work/$name/state" \
       "$lumora" --headless --console >"$work/$name/desk.out" 2>"$work/$name/desk.err"
 }
@@ -107,40 +112,60 @@ expect_slots() {  # universe mul add: the last frame ola_recorder saw
 }
 record() {  # seconds: what olad hands its clients for universes 1 and 2
   rm -f "$work/record.txt"
+  # ola_recorder's exit status is not its success: its file and its count are.
   inola timeout $(( $1 + 20 )) ola_recorder --record "$work/record.txt" --universes 1,2 --duration "$1" \
-    >"$work/recorder.log" 2>&1 || fail "ola_recorder: $(cat "$work/recorder.log")"
+    >"$work/recorder.log" 2>&1 || true
+  grep -q 'Saved [1-9][0-9]* frames' "$work/recorder.log" || fail "ola_recorder: $(cat "$work/recorder.log")"
 }
 
+cid() { sed -n 's/^ok "\([0-9a-f-]*\)"$/\1/p' "$work/$1/desk.out"; }
+added() { grep -c "Added new E1.31 source: $1" "$work/olad.log" || true; }
+terminated() { grep -c "CID $1 sent a termination for universe $2\$" "$work/olad.log" || true; }
+await() {  # what, condition...
+  what="$1"; shift
+  for i in $(seq 1 600); do "$@" && return 0; sleep 0.1; done
+  grep -v Avahi "$work/olad.log" | tail -n 20 >&2
+  fail "$what"
+}
+
+# Desk B first: olad takes its universe 1 at priority 100.
+desk desk-b 13 100 'set SacnPorts(0).Enabled true' &
+deskb=$!; pids="$pids $deskb"
+await "desk B did not start" sh -c "grep -q '^ok \"[0-9a-f-]*\"\$' '$work/desk-b/desk.out'"
+cidb=$(cid desk-b)
+await "olad did not take desk B's universe" test "$(added "$cidb")" -ge 1
+record 2
+expect_slots 1 13 100
+
+# Desk A: universe 1 at priority 150 wins over desk B, which goes on
+# sending; universe 2 goes multicast and unicast to olad.
 desk desk-a 7 3 'set SacnPorts(0).Priority 150' 'set SacnPorts(0).Enabled true' \
   'set SacnPorts(1).Unicast "10.0.0.6"' 'set SacnPorts(1).Enabled true' &
 deska=$!; pids="$pids $deska"
-desk desk-b 13 100 'set SacnPorts(0).Enabled true' &
-deskb=$!; pids="$pids $deskb"
-
-# Both sources are on once olad has seen both CIDs.
-for i in $(seq 1 300); do
-  [ "$(grep -c 'Added new E1.31 source' "$work/olad.log")" -ge 2 ] && break
-  sleep 0.1
-done
-grep -c 'Added new E1.31 source' "$work/olad.log" | grep -q '^2$' || { cat "$work/olad.log" >&2; fail "olad did not see both desks"; }
+await "desk A did not start" sh -c "grep -q '^ok \"[0-9a-f-]*\"\$' '$work/desk-a/desk.out'"
+cida=$(cid desk-a)
+[ "$cida" != "$cidb" ] || fail "both desks have the CID $cida"
+await "olad did not take desk A's universes" test "$(added "$cida")" -ge 2
+sleep 1
 record 3
 expect_slots 1 7 3
 expect_slots 2 7 3
+grep -q 'Raising priority for universe 1 from 100 to 150' "$work/olad.log" || fail "olad did not raise universe 1 to priority 150"
+echo "olad: universe 1 raised from priority 100 (desk B) to 150 (desk A)"
 
 # Desk A ends: its streams end with it. Within the 2.5 s a receiver waits
-# for a silent source, olad already holds desk B's slots.
+# for a silent source, olad already holds desk B's slots again.
 touch "$work/desk-a/stop"
 wait "$deska" || fail "desk A did not end cleanly: $(tail -n 5 "$work/desk-a/desk.err")"
 record 2
 expect_slots 1 13 100
-echo "olad universe 2 after desk A ended: $(awk '$1 == 2 { n++ } END { print n + 0 }' "$work/record.txt") frames"
 touch "$work/desk-b/stop"
 wait "$deskb" || fail "desk B did not end cleanly: $(tail -n 5 "$work/desk-b/desk.err")"
-sleep 0.5
-terms=$(grep -c 'termination' "$work/olad.log" || true)
-echo "olad log: $terms termination lines"
-grep 'termination' "$work/olad.log" | head -n 5
-[ "$terms" -ge 3 ] || fail "olad did not report the streams' terminations: $(tail -n 20 "$work/olad.log")"
+await "olad did not hear desk B's stream end" test "$(terminated "$cidb" 1)" -ge 1
+for u in 1 2; do
+  [ "$(terminated "$cida" $u)" -ge 1 ] || fail "olad did not hear desk A end universe $u"
+done
+grep 'sent a termination' "$work/olad.log" | sed 's/^.*: /olad: /'
 
 kill -INT "$shark" 2>/dev/null || true
 for i in $(seq 1 100); do kill -0 "$shark" 2>/dev/null || break; sleep 0.1; done
@@ -150,9 +175,6 @@ for d in desk-a desk-b; do
   echo "$d: $(grep -v '^ok$' "$work/$d/desk.out" | tr '\n' ' ')"
   [ "$(grep -c '^err' "$work/$d/desk.out")" = 0 ] || fail "$d refused a command: $(grep '^err' "$work/$d/desk.out")"
 done
-cida=$(sed -n 's/^ok "\([0-9a-f-]*\)"$/\1/p' "$work/desk-a/desk.out")
-cidb=$(sed -n 's/^ok "\([0-9a-f-]*\)"$/\1/p' "$work/desk-b/desk.out")
-[ -n "$cida" ] && [ -n "$cidb" ] && [ "$cida" != "$cidb" ] || fail "the desks' CIDs: '$cida' '$cidb'"
 
 shark() { tshark -r "$work/capture.pcap" --enable-heuristic acn -o acn.dmx_enable:TRUE "$@" 2>/dev/null; }
 sent=$(shark -Y 'udp.dstport == 5568' -T fields -e frame.number | wc -l)
