@@ -5,7 +5,7 @@
 
 #include "app/desk.h"
 #include "core/form.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/json_number.h"
 #include "core/registry.h"
 

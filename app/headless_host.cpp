@@ -23,7 +23,7 @@
 #include "app/demo_show.h"
 #include "app/desk.h"
 #include "core/form.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "playback/playdesk.h"
 #include "project/project_io.h"
 #include "project/show_keeper.h"

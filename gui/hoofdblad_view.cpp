@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "gui/desk_fader.h"
 #include "gui/view.h"
 #include "gui/widgets.h"

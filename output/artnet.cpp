@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/levels.h"
 #include "output/art_config.h"
 #include "output/output_wire.h"

@@ -4,7 +4,7 @@
 #include <map>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "output/output_wire.h"
 #include "output/portsetup.h"
 #include "output/wire_senders.h"

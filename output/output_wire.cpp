@@ -7,7 +7,7 @@
 #include <map>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "output/adapter.h"
 #include "output/adapters.h"
 #include "output/opendmx.h"

@@ -1,10 +1,10 @@
 #include "output/sacn_config.h"
 
 #include <algorithm>
+#include <optional>
 
-#include "app/desk.h"
+#include "core/desk_core.h"
 #include "output/sacn_output.h"
-#include "project/user_settings.h"
 #include "platform/sacn_socket.h"
 
 namespace lumora {
@@ -12,9 +12,18 @@ namespace lumora {
 namespace {
 
 // A whole number typed in a box, or nullopt.
+// Blanks around it are fine; six digits at most.
 std::optional<long long> BoxNumber(const std::string& text, int lo, int hi) {
-  int v = 0;
-  if (!ParseSettingNumber(text, lo, hi, v)) return std::nullopt;
+  const std::size_t b = text.find_first_not_of(' ');
+  if (b == std::string::npos) return std::nullopt;
+  const std::string t = text.substr(b, text.find_last_not_of(' ') - b + 1);
+  if (t.size() > 6) return std::nullopt;
+  long long v = 0;
+  for (char c : t) {
+    if (c < '0' || c > '9') return std::nullopt;
+    v = v * 10 + (c - '0');
+  }
+  if (v < lo || v > hi) return std::nullopt;
   return v;
 }
 
@@ -26,7 +35,7 @@ std::string Trimmed(const std::string& t) {
 
 }  // namespace
 
-Sacn_Config::Sacn_Config(Desk& desk) : Form(desk, "Sacn_Config") {
+Sacn_Config::Sacn_Config(DeskCore& desk) : Form(desk, "Sacn_Config") {
   setCaption("sACN Output");
   lblHeadOutput.setCaption("Output");
   lblHeadSend.setCaption("Send");
@@ -52,7 +61,7 @@ void Sacn_Config::Form_Load() { fill(); }
 void Sacn_Config::Form_Activate() { fill(); }
 
 void Sacn_Config::fill() {
-  const DeskState& s = desk().state;
+  const DeskState& s = core().state;
   for (int i = 0; i < kRows; ++i) {
     const SacnPortRec& p = s.SacnPorts[static_cast<std::size_t>(i)];
     chkSend[i].setValue(p.Enabled != 0 ? 1 : 0);
@@ -75,7 +84,7 @@ void Sacn_Config::fill() {
   }
   cboInterface.setListIndex(pick);
   cboInterface.setText(cboInterface.List(pick));
-  SacnOutput* out = SacnOutput::Of(desk());
+  SacnOutput* out = SacnOutput::Of(core());
   lblSource.setCaption(out ? "Source: " + out->sourceName() + "     CID " + out->cidText() : "");
   lblStatus.setCaption(out ? out->status() : "");
 }
@@ -93,13 +102,13 @@ std::string Sacn_Config::AddressOf(const std::string& entry) {
 }
 
 bool Sacn_Config::refuse(Control& box, const std::string& text) {
-  desk().dialogs().Message(" " + text, " sACN Output", MsgIcon::Exclamation);
+  core().dialogs().Message(" " + text, " sACN Output", MsgIcon::Exclamation);
   box.SetFocus();
   return false;
 }
 
 void Sacn_Config::cmdOK_Click() {
-  SacnOutput* out = SacnOutput::Of(desk());
+  SacnOutput* out = SacnOutput::Of(core());
   if (!out) return;
   std::array<SacnPortRec, kSacnPorts> ports{};
   // Every row is checked before anything is stored.
@@ -140,7 +149,7 @@ void Sacn_Config::cmdOK_Click() {
     refuse(cboInterface, "The interface " + badIface + ".");
     return;
   }
-  DeskState& s = desk().state;
+  DeskState& s = core().state;
   const auto beforePorts = s.SacnPorts;
   const std::string beforeIface = s.SacnInterface;
   s.SacnPorts = ports;

@@ -12,7 +12,7 @@ namespace lumora {
 class Sacn_Config : public Form {
  public:
   static constexpr int kRows = 8;
-  explicit Sacn_Config(Desk& desk);
+  explicit Sacn_Config(DeskCore& desk);
 
   Control lblHeadOutput{*this, "lblHeadOutput", Kind::Label};
   Control lblHeadSend{*this, "lblHeadSend", Kind::Label};

@@ -6,18 +6,14 @@
 #include <cstring>
 #include <map>
 
-#include "app/desk.h"
-#include "core/hoofdblad.h"
 #include "output/output_wire.h"
-#include "output/sacn_config.h"
-#include "project/show_keeper.h"
 
 namespace lumora {
 
 namespace {
 
-std::map<const Desk*, SacnOutput*>& Outputs() {
-  static std::map<const Desk*, SacnOutput*> m;
+std::map<const DeskCore*, SacnOutput*>& Outputs() {
+  static std::map<const DeskCore*, SacnOutput*> m;
   return m;
 }
 
@@ -59,7 +55,7 @@ Json FieldValue(const SacnPortRec& p, std::string_view name) {
 // SacnPorts(i).Field: reads the record, writes through the output's checks.
 class SacnPortNode : public Node {
  public:
-  SacnPortNode(Desk& d, SacnOutput& out, int port) : d_(d), out_(out), port_(port) {}
+  SacnPortNode(DeskCore& d, SacnOutput& out, int port) : d_(d), out_(out), port_(port) {}
   Json get() const override {
     Json o = Json::object();
     for (const char* f : kFields) o.set(f, FieldValue(rec(), f));
@@ -70,7 +66,7 @@ class SacnPortNode : public Node {
     for (const char* f : kFields)
       if (name == f) {
         const std::string n(name);
-        Desk* d = &d_;
+        DeskCore* d = &d_;
         SacnOutput* out = &out_;
         const int port = port_;
         return std::make_unique<FnNode>(
@@ -94,14 +90,14 @@ class SacnPortNode : public Node {
 
  private:
   const SacnPortRec& rec() const { return d_.state.SacnPorts[static_cast<std::size_t>(port_)]; }
-  Desk& d_;
+  DeskCore& d_;
   SacnOutput& out_;
   int port_;
 };
 
 class SacnPortsNode : public Node {
  public:
-  SacnPortsNode(Desk& d, SacnOutput& out) : d_(d), out_(out) {}
+  SacnPortsNode(DeskCore& d, SacnOutput& out) : d_(d), out_(out) {}
   Json get() const override {
     Json a = Json::array();
     for (int p = 0; p < kSacnPorts; ++p) a.push(SacnPortNode(d_, out_, p).get());
@@ -114,27 +110,30 @@ class SacnPortsNode : public Node {
   }
 
  private:
-  Desk& d_;
+  DeskCore& d_;
   SacnOutput& out_;
 };
 
 }  // namespace
 
-SacnOutput::SacnOutput(Desk& d) : d_(d), socket_(MakeSocket()), menu(d.hoofdblad(), "sacn_setup", Kind::Menu) {
+SacnOutput::SacnOutput(DeskCore& d, OutputWire* wire, Form& mainDesk)
+    : d_(d), wire_(wire), socket_(MakeSocket()), menu(mainDesk, "sacn_setup", Kind::Menu) {
   fake_ = dynamic_cast<FakeSacnSocket*>(socket_.get());
-  if (OutputWire* w = OutputWire::Of(d_)) w->setSacnSocket(socket_.get(), fake_ != nullptr);
+  if (wire_) wire_->setSacnSocket(socket_.get(), fake_ != nullptr);
   menu.setCaption("sACN...");
   Outputs()[&d] = this;
 }
 
 SacnOutput::~SacnOutput() {
-  if (OutputWire* w = OutputWire::Of(d_)) w->setSacnSocket(nullptr, false);
+  if (wire_) wire_->setSacnSocket(nullptr, false);
   auto& m = Outputs();
   auto it = m.find(&d_);
   if (it != m.end() && it->second == this) m.erase(it);
 }
 
-SacnOutput* SacnOutput::Of(Desk& d) {
+WireSender* SacnOutput::sender() { return wire_ ? &wire_->sacnWire() : nullptr; }
+
+SacnOutput* SacnOutput::Of(DeskCore& d) {
   auto& m = Outputs();
   auto it = m.find(&d);
   return it == m.end() ? nullptr : it->second;
@@ -232,7 +231,7 @@ bool SacnOutput::anyOn() const {
 
 std::string SacnOutput::reopen(const std::string& iface) {
   // The wire lets go of the socket while it moves.
-  WireHold hold(OutputWire::SacnSenderOf(d_));
+  WireHold hold(sender());
   std::string e = socket_->Open(iface);
   openOn_ = e.empty() ? iface : std::string();
   return e;
@@ -253,27 +252,28 @@ std::string SacnOutput::Apply() {
     status_ = "Off";
   else
     status_ = "Sending " + std::to_string(n) + (n == 1 ? " universe" : " universes") + " from " + from;
-  if (OutputWire* w = OutputWire::Of(d_)) w->SacnChanged();
+  if (wire_) wire_->SacnChanged();
   if (!err.empty()) return "sACN cannot send from " + from + " (" + err + ")";
   return "";
 }
 
 const sacn::Cid& SacnOutput::cid() {
   if (!cid_) {
-    ShowKeeper* k = ShowKeeper::of(d_);
-    if (k)
-      if (auto c = sacn::ParseCid(k->settings().sacnCid)) cid_ = *c;
+    if (storedCid)
+      if (auto c = sacn::ParseCid(storedCid())) cid_ = *c;
     if (!cid_) {
       cid_ = sacn::NewCid();
-      if (k) k->setSacnCid(sacn::CidText(*cid_));
+      if (storeCid) storeCid(sacn::CidText(*cid_));
     }
   }
   return *cid_;
 }
 
 std::string SacnOutput::sourceName() const {
-  if (ShowKeeper* k = ShowKeeper::of(d_))
-    if (!k->settings().sacnSourceName.empty()) return k->settings().sacnSourceName;
+  if (userSourceName) {
+    const std::string own = userSourceName();
+    if (!own.empty()) return own;
+  }
   return "Lumora on " + HostName();
 }
 
@@ -298,42 +298,37 @@ void SacnOutput::Fill(WireFrame& f) {
 
 void SacnOutput::setSocket(std::unique_ptr<SacnSocket> s) {
   {
-    WireHold hold(OutputWire::SacnSenderOf(d_));
+    WireHold hold(sender());
     socket_ = std::move(s);
     fake_ = dynamic_cast<FakeSacnSocket*>(socket_.get());
     openOn_.clear();
   }
-  if (OutputWire* w = OutputWire::Of(d_)) w->setSacnSocket(socket_.get(), fake_ != nullptr);
+  if (wire_) wire_->setSacnSocket(socket_.get(), fake_ != nullptr);
 }
 
-void FillSacn(Desk& d, WireFrame& f) {
+void FillSacn(DeskCore& d, WireFrame& f) {
   if (SacnOutput* s = SacnOutput::Of(d)) s->Fill(f);
 }
 
-void SacnApply(Desk& d) {
+void SacnApply(DeskCore& d) {
   if (SacnOutput* s = SacnOutput::Of(d)) {
     const std::string e = s->Apply();
     if (!e.empty()) d.dialogs().Message(" " + e, " sACN", MsgIcon::Exclamation);
   }
 }
 
-void SetupSacn(Desk& d) {
-  SacnOutput& out = d.own<SacnOutput>(d);
-  Sacn_Config& win = d.own<Sacn_Config>(d);
-  d.addForm(&win);
-  out.menu.onClick = [&win] { win.Show(); };
-
-  Registry& r = d.registry();
-  r.add("SacnPorts", [&d, &out] { return std::make_unique<SacnPortsNode>(d, out); });
-  r.add("Sacn.SourceName", [&out] { return std::make_unique<FnNode>([&out] { return Json(out.sourceName()); }); });
-  r.add("Sacn.Cid", [&out] { return std::make_unique<FnNode>([&out] { return Json(out.cidText()); }); });
-  r.add("Sacn.Interface", [&d, &out] {
-    return std::make_unique<FnNode>([&d] { return Json(d.state.SacnInterface); },
-                                    [&out](const Json& v) -> std::string {
-                                      return v.isString() ? out.setInterface(v.asString()) : "expected a string";
+void SacnOutput::registerNames() {
+  Registry& r = d_.registry();
+  r.add("SacnPorts", [this] { return std::make_unique<SacnPortsNode>(d_, *this); });
+  r.add("Sacn.SourceName", [this] { return std::make_unique<FnNode>([this] { return Json(sourceName()); }); });
+  r.add("Sacn.Cid", [this] { return std::make_unique<FnNode>([this] { return Json(cidText()); }); });
+  r.add("Sacn.Interface", [this] {
+    return std::make_unique<FnNode>([this] { return Json(d_.state.SacnInterface); },
+                                    [this](const Json& v) -> std::string {
+                                      return v.isString() ? setInterface(v.asString()) : "expected a string";
                                     });
   });
-  r.add("Sacn.Status", [&out] { return std::make_unique<FnNode>([&out] { return Json(out.status()); }); });
+  r.add("Sacn.Status", [this] { return std::make_unique<FnNode>([this] { return Json(status()); }); });
 }
 
 }  // namespace lumora

@@ -9,27 +9,31 @@
 // loop-back twin, sent to inline on the UI thread.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "core/desk_core.h"
 #include "core/form.h"
 #include "output/sacn_packet.h"
 #include "platform/sacn_socket.h"
 
 namespace lumora {
 
-class Desk;
+class OutputWire;
+class WireSender;
 struct WireFrame;
 
 class SacnOutput {
  public:
-  explicit SacnOutput(Desk& d);
+  // `mainDesk` carries the Setup menu's item.
+  SacnOutput(DeskCore& d, OutputWire* wire, Form& mainDesk);
   ~SacnOutput();
   SacnOutput(const SacnOutput&) = delete;
   SacnOutput& operator=(const SacnOutput&) = delete;
 
-  static SacnOutput* Of(Desk& d);
+  static SacnOutput* Of(DeskCore& d);
 
   // What is wrong with a setting ("" when it is sound). `port` is 0-based.
   static std::string UniverseProblem(long long universe);
@@ -58,6 +62,16 @@ class SacnOutput {
   std::string cidText() { return sacn::CidText(cid()); }
   std::string sourceName() const;
 
+  // Where the CID and a user's own source name are kept (the user's
+  // settings); without them the CID lives for this run only.
+  std::function<std::string()> storedCid;
+  std::function<void(const std::string&)> storeCid;
+  std::function<std::string()> userSourceName;
+
+  // The console's names: SacnPorts, Sacn.SourceName, Sacn.Cid,
+  // Sacn.Interface, Sacn.Status.
+  void registerNames();
+
   // The wire's view of the settings (OutputWire::Publish).
   void Fill(WireFrame& f);
 
@@ -70,7 +84,10 @@ class SacnOutput {
   bool anyOn() const;
   std::string reopen(const std::string& iface);
 
-  Desk& d_;
+  WireSender* sender();
+
+  DeskCore& d_;
+  OutputWire* wire_;
   std::unique_ptr<SacnSocket> socket_;
   FakeSacnSocket* fake_ = nullptr;
   std::string openOn_;  // the interface the open socket sends from
@@ -83,10 +100,8 @@ class SacnOutput {
 };
 
 // OutputWire::Publish's hook (nothing when the desk has no sACN output).
-void FillSacn(Desk& d, WireFrame& f);
+void FillSacn(DeskCore& d, WireFrame& f);
 // The project load's hook: applies the settings just read.
-void SacnApply(Desk& d);
-// Makes the output, its window and menu item and the console's names.
-void SetupSacn(Desk& d);
+void SacnApply(DeskCore& d);
 
 }  // namespace lumora

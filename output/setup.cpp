@@ -1,5 +1,5 @@
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "output/adapters.h"
 #include "output/opendmx.h"
 #include "output/output_wire.h"
@@ -10,7 +10,6 @@
 #include "platform/parport.h"
 #include "platform/tribus31.h"
 #include "output/artnet.h"
-#include "output/sacn_output.h"
 
 #include <cstdlib>
 
@@ -155,7 +154,6 @@ void SetupOutput(Desk& d) {
   Control& menu = d.hoofdblad().port_setup;
   if (!menu.onClick) menu.onClick = [&d] { d.portSetup().Show(); };
   SetupArtNet(d);
-  SetupSacn(d);
 }
 
 }  // namespace lumora

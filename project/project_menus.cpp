@@ -9,7 +9,7 @@
 #include "output/artnet.h"
 #include "output/sacn_output.h"
 #include "remote/bcf.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "playback/playdesk.h"
 #include "project/project_format.h"
 #include "project/project_io.h"

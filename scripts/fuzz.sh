@@ -7,14 +7,14 @@
 #   scripts/fuzz.sh [TARGET...]          (default: all targets)
 #   FUZZ_SECONDS=60 scripts/fuzz.sh      (time per target; default 600)
 #
-# Targets: project_reader fixture_file artnet_receive artnet_stateful console_parser sacn_parser
+# Targets: project_reader fixture_file artnet_receive artnet_stateful console_parser
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="${FUZZ_BUILD:-$root/build-fuzz}"
 secs="${FUZZ_SECONDS:-600}"
 cxx="${FUZZ_CXX:-clang++}"
 flags=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I"$root")
-all=(project_reader fixture_file artnet_receive artnet_stateful console_parser sacn_parser)
+all=(project_reader fixture_file artnet_receive artnet_stateful console_parser)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 
@@ -23,8 +23,8 @@ setup() {
   opts=(); seeds=()
   case "$1" in
     project_reader)
-      src=(project/fuzz/fuzz_reader.cpp project/project_format.cpp project/sacn_section.cpp output/sacn_packet.cpp
-           core/levels.cpp core/desk_state.cpp)
+      src=(project/fuzz/fuzz_reader.cpp project/project_format.cpp project/project_writer.cpp project/sacn_section.cpp
+           output/sacn_packet.cpp core/levels.cpp core/desk_state.cpp)
       seeds=("$root/project/fuzz/corpus"); opts=(-max_len=262144) ;;
     fixture_file)
       src=(sequences/fuzz/fixture_file_fuzz.cpp sequences/fixture_file.cpp core/levels.cpp core/desk_state.cpp)
@@ -36,9 +36,6 @@ setup() {
     artnet_stateful)
       src=(tests/fuzz/artnet_stateful_fuzz.cpp output/artnet_node.cpp output/artnet_packet.cpp)
       opts=(-max_len=8192 -dict="$root/tests/fuzz/artnet.dict") ;;
-    sacn_parser)
-      src=(tests/fuzz/sacn_parser_fuzz.cpp output/sacn_packet.cpp)
-      seeds=("$root/tests/fuzz/sacn_corpus"); opts=(-max_len=1024 -dict="$root/tests/fuzz/sacn.dict") ;;
     console_parser)
       src=(tests/fuzz/console_parser_fuzz.cpp core/json.cpp core/registry.cpp core/state_registry.cpp
            core/desk_state.cpp core/levels.cpp)

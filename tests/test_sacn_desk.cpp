@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "output/output_wire.h"
 #include "output/sacn_config.h"
 #include "output/sacn_output.h"

@@ -9,7 +9,7 @@
 #include <QRegion>
 #include <QStringList>
 
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "view_test_fixture.h"
 
 namespace lumora::gui {

@@ -7,7 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "output/sacn_config.h"
 #include "output/sacn_output.h"
 #include "tests/gui/view_test_fixture.h"
