@@ -9,7 +9,6 @@
 
 #include "desk/hoofdblad.h"
 #include "output/sacn_config.h"
-#include "output/sacn_output.h"
 #include "tests/gui/view_test_fixture.h"
 
 namespace lumora::gui {
