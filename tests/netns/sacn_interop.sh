@@ -167,6 +167,8 @@ for u in 1 2; do
 done
 grep 'sent a termination' "$work/olad.log" | sed 's/^.*: /olad: /'
 
+# tshark writes what it has seen a moment after it saw it.
+sleep 2
 kill -INT "$shark" 2>/dev/null || true
 for i in $(seq 1 100); do kill -0 "$shark" 2>/dev/null || break; sleep 0.1; done
 cleanup; trap - EXIT
