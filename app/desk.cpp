@@ -93,6 +93,7 @@ void Desk::registerGlobals() {
   SetupRemote(*this);
   SetupHealth(*this);
   SetupWebRemote(*this);
+  SetupSacn(*this);
   SetupUndo(*this);
 }
 

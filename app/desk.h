@@ -171,6 +171,9 @@ void SetupProject(Desk& d);
 void SetupRemote(Desk& d);
 // The web remote's window and globals (webremote/).
 void SetupWebRemote(Desk& d);
+// The sACN output, its window and Setup menu item (after the project's
+// keeper of the user's settings, which holds the source's CID).
+void SetupSacn(Desk& d);
 
 // Every window is made by the Desk, so its core is the whole desk.
 inline Desk& Form::desk() const { return static_cast<Desk&>(core()); }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/sacn_settings.h"
+
 namespace lumora {
 
 constexpr int kDeskChannels = 64;   // desk channels 1..64, entries 0..63 (+ spare 64)
@@ -173,6 +175,8 @@ struct DeskState {
   std::string ArtBroadcast;
   std::array<ArtPortRec, kArtPorts> ArtPorts{};
   int16_t BcfMode = 0;
+  std::array<SacnPortRec, kSacnPorts> SacnPorts = DefaultSacnPorts();
+  std::string SacnInterface;  // local IPv4 address to send sACN from; "" = automatic
 };
 
 // Empty states of the tables, one per owner; the desk initialisation and the

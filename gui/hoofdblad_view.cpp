@@ -302,6 +302,7 @@ class HoofdbladView : public FormView {
     QMenu* setup = bar->addMenu("&Setup");
     item(setup, m_.port_setup, "DMX Output Device...");
     item(setup, m_.Art_setup, "Art-Net...");
+    if (Control* sacn = m_.control("sacn_setup")) item(setup, *sacn, "sACN...");
     item(setup, m_.BCF2000_setup, "BCF2000...");
     if (Control* health = m_.control("Output_Health")) item(setup, *health, "Output Health...");
     if (Control* remote = m_.control("remote_setup")) item(setup, *remote, "Web Remote...");

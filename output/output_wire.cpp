@@ -12,6 +12,7 @@
 #include "output/adapter.h"
 #include "output/adapters.h"
 #include "output/opendmx.h"
+#include "output/sacn_output.h"
 #include "platform/corvex_loader.h"
 #include "platform/ftdi.h"
 #include "platform/parport.h"
@@ -36,6 +37,7 @@ OutputWire::OutputWire(Desk& desk)
       adapter_(desk.platform().parport.get(), desk.platform().tribus31.get(), desk.platform().ftdi.get(),
                desk.platform().corvex.get()),
       artnet_(nullptr),
+      sacn_(nullptr),
       // LUMORA_WIRE_INLINE=1 sends on the UI thread as the manual clock does:
       // bench/wire_timing.sh measures the difference the wire thread makes.
       inline_(desk.scheduler().manual() || [] {
@@ -46,6 +48,7 @@ OutputWire::OutputWire(Desk& desk)
   artnet_.setTally(&tally_);
   thread_.add(&adapter_);
   thread_.add(&artnet_);
+  thread_.add(&sacn_);
   Wires()[&desk] = this;
 }
 
@@ -72,6 +75,11 @@ WireSender* OutputWire::ArtNetSenderOf(Desk& desk) {
   return w ? &w->artnet_ : nullptr;
 }
 
+WireSender* OutputWire::SacnSenderOf(Desk& desk) {
+  OutputWire* w = Of(desk);
+  return w ? &w->sacn_ : nullptr;
+}
+
 void OutputWire::StopOf(Desk& desk) {
   if (OutputWire* w = Of(desk)) w->Stop();
 }
@@ -79,6 +87,30 @@ void OutputWire::StopOf(Desk& desk) {
 void OutputWire::Stop() {
   stopped_ = true;
   thread_.Stop();
+  // Receivers learn at once that the desk's universes have ended.
+  sacn_.setInlineNow(-1);
+  sacn_.TerminateAll();
+}
+
+void OutputWire::setSacnSocket(SacnSocket* socket, bool loopBack) {
+  WireHold hold(&sacn_);
+  sacn_.setSocket(socket);
+  sacn_.setInlineOnly(loopBack);
+}
+
+void OutputWire::runSacnInline() {
+  sacn_.setInlineNow(desk_.scheduler().manual() ? desk_.scheduler().now() * 1'000'000 : -1);
+  thread_.RunInline(sacn_, last_);
+}
+
+void OutputWire::SacnChanged() {
+  if (stopped_) return;
+  Publish();
+  if (inline_ || sacn_.inlineOnly()) {
+    runSacnInline();
+    return;
+  }
+  startThread();
 }
 
 void OutputWire::setArtSocket(UdpSocket* socket, bool loopBack) {
@@ -123,6 +155,7 @@ void OutputWire::Publish() {
   f.artBroadcast.fill(0);
   std::memcpy(f.artBroadcast.data(), s.ArtBroadcast.data(),
               std::min(s.ArtBroadcast.size(), f.artBroadcast.size() - 1));
+  FillSacn(desk_, f);
 
   thread_.exchange().back() = f;
   thread_.publish();
@@ -187,8 +220,10 @@ void OutputWire::Tick() {
   if (manual) {
     if (a) thread_.RunInline(adapter_, last_);
     handleReports();
+    runSacnInline();
     return;
   }
+  if (sacn_.inlineOnly()) runSacnInline();
   startThread();
   sayPriority();
 }

@@ -14,6 +14,7 @@
 
 #include "output/health_meter.h"
 #include "output/wire.h"
+#include "output/sacn_wire.h"
 #include "output/wire_senders.h"
 
 namespace lumora {
@@ -21,6 +22,7 @@ namespace lumora {
 class Desk;
 class OutputAdapter;
 class UdpSocket;
+class SacnSocket;
 
 class OutputWire {
  public:
@@ -34,6 +36,7 @@ class OutputWire {
   // The adapter sender of the desk's wire, for WireHold (nullptr when none).
   static WireSender* AdapterSenderOf(Desk& desk);
   static WireSender* ArtNetSenderOf(Desk& desk);
+  static WireSender* SacnSenderOf(Desk& desk);
   // Ends the desk's wire thread for good (the exit operation).
   static void StopOf(Desk& desk);
 
@@ -46,7 +49,11 @@ class OutputWire {
   void ArtTick();
   // Publishes the current frame and settings.
   void Publish();
-  // Ends the thread after its last frame; it does not start again.
+  // The sACN settings changed: publishes them; inline (manual clock or
+  // loop-back socket) the streams send now.
+  void SacnChanged();
+  // Ends the thread after its last frame, then ends every sACN stream; it
+  // does not start again.
   void Stop();
 
   // The adapter of each AdapterType value (as the desk has them).
@@ -56,9 +63,12 @@ class OutputWire {
 
   // The Art-Net socket (the UI thread changes it only through here).
   void setArtSocket(UdpSocket* socket, bool loopBack);
+  // The sACN socket (the UI thread changes it only through here).
+  void setSacnSocket(SacnSocket* socket, bool loopBack);
 
   AdapterWire& adapterWire() { return adapter_; }
   ArtNetWire& artNetWire() { return artnet_; }
+  SacnWire& sacnWire() { return sacn_; }
   WireThread& thread() { return thread_; }
   // The last frame published.
   const WireFrame& last() const { return last_; }
@@ -82,6 +92,7 @@ class OutputWire {
   void handleReports();
   void startThread();
   void sayPriority();
+  void runSacnInline();
 
   static constexpr int kAdapterSlots = 6;
   Desk& desk_;
@@ -93,6 +104,7 @@ class OutputWire {
   std::array<OutputAdapter*, kAdapterSlots> adapters_{};
   AdapterWire adapter_;
   ArtNetWire artnet_;
+  SacnWire sacn_;
   WireThread thread_;
   WireFrame last_{};
   uint64_t ticks_ = 0;

@@ -23,6 +23,15 @@ namespace lumora {
 
 inline constexpr int kWireSlots = 512;
 inline constexpr int kWireArtPorts = 8;
+inline constexpr int kWireSacnPorts = 8;
+
+// One sACN output universe as the sender sees it.
+struct WireSacnPort {
+  bool on = false;
+  uint16_t universe = 0;
+  uint8_t priority = 0;
+  uint32_t unicast = 0;  // host-order IPv4; 0 = multicast only
+};
 
 // One publication: the result of one output tick and the settings it was
 // sent with. Plain data, copied whole.
@@ -47,6 +56,11 @@ struct WireFrame {
   std::array<uint8_t, kWireArtPorts> artUniverses{};
   std::array<uint8_t, kWireArtPorts> artPortNumbers{};  // the dialog port of each universe above
   std::array<char, 16> artBroadcast{};  // dotted IPv4, NUL-terminated; empty = not initialised
+
+  // sACN: the eight output universes by port, and the source they are sent as.
+  std::array<WireSacnPort, kWireSacnPorts> sacnPorts{};
+  std::array<uint8_t, 16> sacnCid{};
+  std::array<uint8_t, 64> sacnName{};  // NUL-padded UTF-8
 };
 
 // Lock-free triple buffer between one publisher and one reader: the

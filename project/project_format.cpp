@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/levels.h"
+#include "project/sacn_section.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -770,6 +771,10 @@ ReadReport ReadProjectText(DeskState& s, std::string_view text) {
   if (highest > 0) s.ScreenCount = static_cast<int16_t>(highest);
   ForEachElement(whole, tChase, [&](const Body& b) { ReadChase(s, b, rep); });
   ForEachElement(whole, tPage, [&](const Body& b) { ReadPage(s, b, rep); });
+  const SacnReadResult sacn = ReadSacnSection(s, text);
+  rep.sacn = sacn.found;
+  rep.records += sacn.outputs;
+  rep.skipped += sacn.skipped;
   return rep;
 }
 

@@ -68,6 +68,7 @@ struct ReadReport {
   bool project = false;      // a Project section was read
   bool network = false;      // at least one Network universe was read
   int16_t bcfMode = 0;       // the BCF value read (0 when none)
+  bool sacn = false;         // an sACN section was read
   int records = 0;           // records of any kind stored
   int skipped = 0;           // records refused (bad or out-of-range number)
 };

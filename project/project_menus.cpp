@@ -7,6 +7,7 @@
 #include "app/desk.h"
 #include "output/art_config.h"
 #include "output/artnet.h"
+#include "output/sacn_output.h"
 #include "remote/bcf.h"
 #include "desk/hoofdblad.h"
 #include "playback/playdesk.h"
@@ -165,6 +166,7 @@ std::string LoadProject(Desk& d, const std::string& path, bool redraw) {
     d.artConfig().Load();
     ArtApply(d);
   }
+  if (rep.sacn) SacnApply(d);
   Statuses(d, "Project Loaded ", "Project Loaded");
   if (ShowKeeper* keeper = ShowKeeper::of(d)) keeper->projectLoaded(path);
   if (redraw) {

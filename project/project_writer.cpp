@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/levels.h"
+#include "project/sacn_section.h"
 
 namespace lumora {
 
@@ -383,6 +384,7 @@ std::string WriteWholeProject(const DeskState& s, const std::string& date) {
   AppendChaseSections(o, s);
   AppendScreenSections(o, s);
   AppendPageSections(o, s);
+  o += SacnSection(s);
   End(o);
   return o;
 }

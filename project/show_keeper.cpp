@@ -148,6 +148,11 @@ void ShowKeeper::setOpenLastAtStart(bool on) {
   store();
 }
 
+void ShowKeeper::setSacnCid(const std::string& cid) {
+  settings_.sacnCid = cid;
+  store();
+}
+
 // --- autosave ----------------------------------------------------------------
 
 std::string ShowKeeper::AutosaveFileFor(const std::string& stateFolder, const std::string& projectPath) {

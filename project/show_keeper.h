@@ -36,6 +36,8 @@ class ShowKeeper {
   std::string setAutosaveMinutes(int minutes);
   std::string setBackupCount(int count);
   void setOpenLastAtStart(bool on);
+  // The sACN source's CID, made once by the sACN output and kept here.
+  void setSacnCid(const std::string& cid);
 
   // --- autosave ---
   // Where the current project's autosave goes ("" without a state folder).

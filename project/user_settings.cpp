@@ -51,6 +51,8 @@ std::string SettingsText(const UserSettings& s) {
   t += "backup_count=" + std::to_string(s.backupCount) + "\n";
   t += std::string("open_last_at_start=") + (s.openLastAtStart ? "1" : "0") + "\n";
   for (const auto& p : s.recent) t += "recent=" + p + "\n";
+  if (!s.sacnCid.empty()) t += "sacn_cid=" + s.sacnCid + "\n";
+  if (!s.sacnSourceName.empty()) t += "sacn_source_name=" + s.sacnSourceName + "\n";
   return t;
 }
 
@@ -70,6 +72,8 @@ UserSettings ParseSettings(const std::string& text) {
     else if (key == "backup_count" && ParseSettingNumber(value, 0, kMaxBackupCount, n)) s.backupCount = n;
     else if (key == "open_last_at_start") s.openLastAtStart = value == "1";
     else if (key == "recent" && !value.empty() && s.recent.size() < kMaxRecentProjects) s.recent.push_back(value);
+    else if (key == "sacn_cid") s.sacnCid = value;
+    else if (key == "sacn_source_name") s.sacnSourceName = value;
   }
   return s;
 }

@@ -15,6 +15,10 @@ struct UserSettings {
   int backupCount = 5;       // 0 = no numbered backups
   bool openLastAtStart = false;
   std::vector<std::string> recent;  // newest first
+  // The desk's sACN source: its CID (UUID text, made once) and a name that
+  // replaces the default "Lumora on <hostname>" ("" = the default).
+  std::string sacnCid;
+  std::string sacnSourceName;
 };
 
 inline constexpr int kMaxAutosaveMinutes = 999;

@@ -32,7 +32,7 @@ TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   jackd2                                  # JACK server for the BCF2000 MIDI test
   mingw-w64 wine wine64                   # corvex.dll cross build and its Wine test
-  ola tshark curl                         # Art-Net interop with olad, checked with tshark
+  ola tshark curl                         # Art-Net and sACN interop with olad (ola_recorder), checked with tshark
   iproute2 util-linux                     # private network namespaces (ip, unshare, nsenter)
   clang libclang-rt-14-dev                # libFuzzer runs
   lintian desktop-file-utils appstream    # the package test's validators
