@@ -226,6 +226,14 @@ Console::Console(Desk& desk, ConsoleDialogs& dialogs) : desk_(desk), dialogs_(di
 
 std::vector<std::string> Console::execute(const std::string& line) {
   std::string reply = run(line);
+  // Whatever a command changed, a resting output tick must see. A reading
+  // changes nothing; the clock's own commands report their events themselves.
+  const auto first = line.find_first_not_of(" \t");
+  auto is = [&](const char* verb) {
+    const std::size_t n = std::char_traits<char>::length(verb);
+    return first != std::string::npos && line.compare(first, n, verb) == 0;
+  };
+  if (!is("get ") && !is("advance ")) desk_.scheduler().noteActivity();
   std::vector<std::string> out = dialogs_.takeEvents();
   out.push_back(reply);
   return out;

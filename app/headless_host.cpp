@@ -152,9 +152,10 @@ class ServiceNotifier {
     if (fd_ >= 0)
       (void)!sendto(fd_, msg.data(), msg.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&addr_), addrLen_);
   }
-  // Keep-alive at half the watchdog period, only while output ticks come.
-  void watchdog(int64_t now, uint64_t ticks) {
-    if (watchdogMs_ <= 0 || ticks == lastTicks_ || now - lastPing_ < watchdogMs_ / 2) return;
+  // Keep-alive at half the watchdog period, only while output ticks come
+  // (or the tick rests on an idle desk: the loop itself is alive).
+  void watchdog(int64_t now, uint64_t ticks, bool tickResting) {
+    if (watchdogMs_ <= 0 || (ticks == lastTicks_ && !tickResting) || now - lastPing_ < watchdogMs_ / 2) return;
     lastTicks_ = ticks;
     lastPing_ = now;
     send("WATCHDOG=1");
@@ -228,6 +229,9 @@ int RunHeadless(const ProgramOptions& opts) {
   Console console(desk, consoleDialogs);
   Scheduler& clock = desk.scheduler();
   const bool realTime = !clock.manual();
+  // Nothing draws this desk: an idle show wakes only for what it must send.
+  clock.setViewless(true);
+  clock.setResting(realTime);
 
   // Output ticks are counted for the watchdog and the readiness report.
   uint64_t ticks = 0;
@@ -323,6 +327,7 @@ int RunHeadless(const ProgramOptions& opts) {
     }
     notifier.send("RELOADING=1");
     const std::string e = LoadProjectFile(desk, file);
+    clock.noteActivity();
     if (!e.empty()) {
       log.line("reloading " + file + " failed: " + e + "; the show goes on unchanged");
       if (!service) std::cerr << "lumora: " << file << ": " << e << '\n';
@@ -387,7 +392,7 @@ int RunHeadless(const ProgramOptions& opts) {
     if (opts.console) printLines(consoleDialogs.takeEvents());
     else consoleDialogs.takeEvents();
     statusWatch.check(log);
-    if (realTime) notifier.watchdog(clock.now(), ticks);
+    if (realTime) notifier.watchdog(clock.now(), ticks, outputTick.restSeen != 0);
   }
 
   if (stopSignal != 0) {

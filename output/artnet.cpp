@@ -168,6 +168,14 @@ void SetupArtNet(Desk& d) {
   Hoofdblad& h = d.hoofdblad();
   h.Art_Time.setInterval(D_ArtNet::kSendInterval);
   h.Art_Time.onTimer = [&net] { net.Art_Time_Timer(); };
+  // The light's blink changes nothing the tick reads. The wire sends ArtDmx
+  // on its own deadlines, so where no view shows the light the timer may
+  // rest — unless it sends itself (the loop-back twin).
+  h.Art_Time.passive = true;
+  h.Art_Time.mayRest = [&d] {
+    OutputWire* w = OutputWire::Of(d);
+    return d.scheduler().viewless() && w && !w->ArtSendsInline();
+  };
   // No port is on at start: indicator and label as ArtApply leaves them.
   h.Picture1.setBackColor(kButtonFace);
   h.Label3.setEnabled(false);

@@ -41,6 +41,8 @@ class OutputWire {
   // Art_Time: publishes the frame as it stands; under the manual clock (or
   // with the loop-back socket) sends ArtDmx now.
   void ArtTick();
+  // Whether Art_Time's own event sends ArtDmx (manual clock, loop-back twin).
+  bool ArtSendsInline() const { return inline_ || artnet_.inlineOnly(); }
   // Publishes the current frame and settings.
   void Publish();
   // Ends the thread after its last frame; it does not start again.
