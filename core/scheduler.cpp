@@ -26,9 +26,9 @@ int64_t Scheduler::now() const { return manual_ ? manualNow_ : steadyMs() - orig
 
 void Scheduler::add(Timer* t) { timers_.push_back(t); }
 
-void Scheduler::watchFd(int fd, std::function<void()> onReadable) {
+void Scheduler::watchFd(int fd, std::function<void()> onReadable, bool activity) {
   unwatchFd(fd);
-  watches_.push_back(FdWatch{fd, std::move(onReadable)});
+  watches_.push_back(FdWatch{fd, std::move(onReadable), activity});
   if (onWatchesChanged) onWatchesChanged();
 }
 
@@ -42,7 +42,7 @@ void Scheduler::unwatchFd(int fd) {
 void Scheduler::fdReadable(int fd) {
   for (const FdWatch& w : watches_) {
     if (w.fd != fd) continue;
-    noteActivity();
+    if (w.activity) noteActivity();
     // A copy: the handler may change the watches.
     const std::function<void()> f = w.onReadable;
     if (f) f();

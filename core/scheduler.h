@@ -43,9 +43,10 @@ class Scheduler {
   struct FdWatch {
     int fd;
     std::function<void()> onReadable;
+    bool activity = true;  // what arrives may change what resting timers compute
   };
   bool watchesFds() const { return !manual_; }
-  void watchFd(int fd, std::function<void()> onReadable);
+  void watchFd(int fd, std::function<void()> onReadable, bool activity = true);
   void unwatchFd(int fd);
   const std::vector<FdWatch>& fdWatches() const { return watches_; }
   void fdReadable(int fd);

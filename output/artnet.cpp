@@ -73,7 +73,10 @@ void D_ArtNet::followSocket() {
     watchedFd_ = -1;
   }
   if (watch && watchedFd_ < 0) {
-    sch.watchFd(fd, [this] { ArtSocket_DataArrival(); });
+    // What arrives never changes what the output tick mixes (received DMX
+    // has no effect, polls are answered), so it does not wake a resting
+    // tick — nor do the desk's own broadcasts coming back.
+    sch.watchFd(fd, [this] { ArtSocket_DataArrival(); }, /*activity=*/false);
     watchedFd_ = fd;
   }
   ArtSocket.setEnabled(socket_->bound() && !watch);
