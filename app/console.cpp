@@ -5,7 +5,7 @@
 
 #include "app/desk.h"
 #include "core/form.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/json_number.h"
 #include "core/registry.h"
 
@@ -169,6 +169,13 @@ std::string resolveTarget(Desk& desk, const std::string& addr, Target& t) {
     } else if (Control* ctl = f->control(c.name, idx)) {
       t.control = ctl;
     } else {
+      // A global named after the window (Health.TickMean beside the window Health).
+      std::string globalErr;
+      if (NodePtr n = Resolve(desk.registry(), segs, globalErr)) {
+        t.form = nullptr;
+        t.node = std::move(n);
+        return "";
+      }
       bool exists = f->control(c.name, c.hasIndex ? -1 : 0) || f->isArray(c.name) ||
                     f->timer(c.name, c.hasIndex ? -1 : 0);
       return exists ? "bad index for " + c.name : "unknown control " + f->name() + "." + segText(c);

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "platform/data_dir.h"
 #include "project/project_io.h"
 

@@ -1,13 +1,14 @@
 #include "app/desk.h"
 
-#include "core/about.h"
-#include "core/button_function_form.h"
-#include "core/channel_names.h"
-#include "core/editpatchlist.h"
-#include "core/fader_function_form.h"
-#include "core/hoofdblad.h"
-#include "core/project_text.h"
-#include "core/realout.h"
+#include "app/health_window.h"
+#include "desk/about.h"
+#include "desk/button_function_form.h"
+#include "desk/channel_names.h"
+#include "desk/editpatchlist.h"
+#include "desk/fader_function_form.h"
+#include "desk/hoofdblad.h"
+#include "desk/project_text.h"
+#include "desk/realout.h"
 #include "output/art_config.h"
 #include "output/portsetup.h"
 #include "playback/instant_screen.h"
@@ -23,7 +24,7 @@
 namespace lumora {
 
 Desk::Desk(const DeskOptions& opts, Dialogs& dialogs)
-    : opts_(opts), dialogs_(&dialogs), scheduler_(opts.manualClock) {
+    : DeskCore(opts.manualClock, dialogs), opts_(opts) {
   platform_.simulated = opts.sim;
   // Construction order is the unload order reversed: the main desk first.
   hoofdblad_ = std::make_unique<Hoofdblad>(*this);
@@ -88,6 +89,7 @@ void Desk::registerGlobals() {
   SetupSequences(*this);
   SetupProject(*this);
   SetupRemote(*this);
+  SetupHealth(*this);
 }
 
 Form* Desk::form(std::string_view name) const {

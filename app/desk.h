@@ -9,10 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/desk_state.h"
-#include "core/dialogs.h"
-#include "core/registry.h"
-#include "core/scheduler.h"
+#include "core/desk_core.h"
+#include "core/form.h"
 #include "platform/platform.h"
 
 namespace lumora {
@@ -50,19 +48,14 @@ struct DeskOptions {
   std::string configFolder;
 };
 
-class Desk {
+class Desk : public DeskCore {
  public:
   Desk(const DeskOptions& opts, Dialogs& dialogs);
   ~Desk();
   Desk(const Desk&) = delete;
   Desk& operator=(const Desk&) = delete;
 
-  DeskState state;
-
   const DeskOptions& options() const { return opts_; }
-  Scheduler& scheduler() { return scheduler_; }
-  Dialogs& dialogs() { return *dialogs_; }
-  Registry& registry() { return registry_; }
   Platform& platform() { return platform_; }
 
   // Start-up: the main desk's Form_Load, which loads the playback desk and
@@ -140,9 +133,6 @@ class Desk {
   void registerGlobals();
 
   DeskOptions opts_;
-  Dialogs* dialogs_;
-  Scheduler scheduler_;
-  Registry registry_;
   Platform platform_;
   bool ended_ = false;
   bool unloading_ = false;
@@ -174,11 +164,13 @@ class Desk {
 // Subsystem set-up hooks, each in its own subsystem (register globals, make
 // adapters and simulated devices). Called once by the Desk constructor after
 // every window exists.
-void SetupCore(Desk& d);
 void SetupOutput(Desk& d);
 void SetupPlayback(Desk& d);
 void SetupSequences(Desk& d);
 void SetupProject(Desk& d);
 void SetupRemote(Desk& d);
+
+// Every window is made by the Desk, so its core is the whole desk.
+inline Desk& Form::desk() const { return static_cast<Desk&>(core()); }
 
 }  // namespace lumora

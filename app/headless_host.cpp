@@ -23,7 +23,8 @@
 #include "app/demo_show.h"
 #include "app/desk.h"
 #include "core/form.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
+#include "app/health_window.h"
 #include "playback/playdesk.h"
 #include "project/project_io.h"
 #include "project/show_keeper.h"
@@ -392,6 +393,11 @@ int RunHeadless(const ProgramOptions& opts) {
     if (opts.console) printLines(consoleDialogs.takeEvents());
     else consoleDialogs.takeEvents();
     statusWatch.check(log);
+    // While the output needs attention, a line once a minute.
+    if (Health* health = desk.owned<Health>(); health && log.enabled()) {
+      const std::string l = health->logLineDue(clock.now());
+      if (!l.empty()) log.line(l);
+    }
     if (realTime) notifier.watchdog(clock.now(), ticks, outputTick.restSeen != 0);
   }
 

@@ -7,8 +7,8 @@
 
 #include "app/console.h"
 #include "app/desk.h"
-#include "core/hoofdblad.h"
-#include "core/realout.h"
+#include "desk/hoofdblad.h"
+#include "desk/realout.h"
 
 namespace {
 

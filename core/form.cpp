@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/desk.h"
+#include "core/desk_core.h"
 #include "core/json_number.h"
 #include "core/scheduler.h"
 
@@ -419,11 +419,11 @@ void ControlArray::onMouseUp(std::function<void(int, MouseButton, int, int)> f) 
 
 Timer::Timer(Form& form, std::string name, int index) : form_(&form), name_(std::move(name)), index_(index) {
   form_->add(this);
-  form_->desk().scheduler().add(this);
+  form_->core().scheduler().add(this);
 }
 
 Timer::~Timer() {
-  form_->desk().scheduler().remove(this);
+  form_->core().scheduler().remove(this);
   form_->remove(this);
 }
 
@@ -431,7 +431,7 @@ std::string Timer::address() const {
   return form_->name() + "." + (index_ < 0 ? name_ : name_ + "(" + std::to_string(index_) + ")");
 }
 
-void Timer::restart() { form_->desk().scheduler().restarted(this); }
+void Timer::restart() { form_->core().scheduler().restarted(this); }
 
 void Timer::setInterval(int ms) {
   if (ms < 0) ms = 0;
@@ -467,7 +467,7 @@ void TimerArray::onTimer(std::function<void(int)> f) {
 
 // ------------------------------------------------------------------- Form
 
-Form::Form(Desk& desk, std::string name) : desk_(&desk), name_(std::move(name)), caption_(name_) {}
+Form::Form(DeskCore& desk, std::string name) : desk_(&desk), name_(std::move(name)), caption_(name_) {}
 
 Form::~Form() = default;
 

@@ -22,6 +22,7 @@ namespace lumora {
 
 class Form;
 class Desk;
+class DeskCore;
 
 enum class Kind {
   Label,
@@ -256,12 +257,16 @@ class TimerArray {
 
 class Form {
  public:
-  Form(Desk& desk, std::string name);
+  Form(DeskCore& desk, std::string name);
   virtual ~Form();
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
 
-  Desk& desk() const { return *desk_; }
+  // The engine's part of the desk, all that core/ itself uses.
+  DeskCore& core() const { return *desk_; }
+  // The whole desk, for windows above core/: defined in app/desk.h, which a
+  // window that uses it includes.
+  inline Desk& desk() const;
   const std::string& name() const { return name_; }
 
   const std::string& Caption() const { return caption_; }
@@ -301,7 +306,7 @@ class Form {
   void remove(Timer* t);
   void touched();
 
-  Desk* desk_;
+  DeskCore* desk_;
   std::string name_;
   std::string caption_;
   bool visible_ = false;

@@ -1,8 +1,8 @@
-#include "app/desk.h"
+#include "core/desk_core.h"
 #include "core/state_registry.h"
 
 namespace lumora {
 
-void SetupCore(Desk& d) { RegisterDeskState(d.registry(), d.state); }
+void SetupCore(DeskCore& d) { RegisterDeskState(d.registry(), d.state); }
 
 }  // namespace lumora

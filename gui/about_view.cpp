@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/about.h"
+#include "desk/about.h"
 #include "gui/view.h"
 
 namespace lumora::gui {

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "core/button_function_form.h"
+#include "desk/button_function_form.h"
 #include "gui/view.h"
 #include "gui/widgets.h"
 

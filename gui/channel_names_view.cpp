@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/channel_names.h"
+#include "desk/channel_names.h"
 #include "gui/desk_fader.h"
 #include "gui/view.h"
 #include "gui/widgets.h"

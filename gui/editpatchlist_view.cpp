@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/editpatchlist.h"
+#include "desk/editpatchlist.h"
 #include "gui/desk_fader.h"
 #include "gui/view.h"
 

@@ -10,7 +10,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "core/fader_function_form.h"
+#include "desk/fader_function_form.h"
 #include "gui/view.h"
 #include "gui/desk_fader.h"
 #include "gui/widgets.h"

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "gui/desk_fader.h"
 #include "gui/view.h"
 #include "gui/widgets.h"
@@ -85,7 +85,15 @@ class HoofdbladView : public FormView {
     binder().bindCustom(artLight, m_.Picture1);
     bottom->addWidget(artLight);
     bottom->addSpacing(8);
-    bottom->addWidget(new QLabel("Output", this));
+    // The output health indicator: amber or red when the output needs a
+    // look; a click opens the Output Health window.
+    auto* output = new QLabel("Output", this);
+    if (Control* health = m_.control("Output_Indicator")) {
+      output->setMargin(2);
+      output->setCursor(Qt::PointingHandCursor);
+      binder().bind(output, *health);
+    }
+    bottom->addWidget(output);
     auto* light = new ActivityLight(m_.Picture2, this);
     light->setToolTip("Output tick");
     binder().bindCustom(light, m_.Picture2);
@@ -293,6 +301,7 @@ class HoofdbladView : public FormView {
     item(setup, m_.port_setup, "DMX Output Device...");
     item(setup, m_.Art_setup, "Art-Net...");
     item(setup, m_.BCF2000_setup, "BCF2000...");
+    if (Control* health = m_.control("Output_Health")) item(setup, *health, "Output Health...");
     QMenu* help = bar->addMenu("&Help");
     item(help, m_.Aboutmenu, "About...");
     return bar;

@@ -9,7 +9,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "core/project_text.h"
+#include "desk/project_text.h"
 #include "gui/view.h"
 
 namespace lumora::gui {

@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 #include <array>
 
-#include "core/realout.h"
+#include "desk/realout.h"
 #include "gui/gui_host.h"
 #include "gui/view.h"
 

@@ -1,7 +1,7 @@
 #include "output/adapters.h"
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "output/portsetup.h"
 #include "output/wire_senders.h"
 #include "platform/parport.h"

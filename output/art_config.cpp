@@ -1,7 +1,7 @@
 #include "output/art_config.h"
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/levels.h"
 #include "output/artnet.h"
 #include "playback/playdesk.h"

@@ -3,6 +3,7 @@
 add_library(lumora_artnet STATIC
   ${PROJECT_SOURCE_DIR}/output/artnet_packet.cpp
   ${PROJECT_SOURCE_DIR}/output/artnet_node.cpp
+  ${PROJECT_SOURCE_DIR}/output/artnet_nodes.cpp
   ${PROJECT_SOURCE_DIR}/platform/udp_socket_posix.cpp)
 target_include_directories(lumora_artnet PUBLIC ${PROJECT_SOURCE_DIR})
 
@@ -39,3 +40,14 @@ add_test(NAME artnet_ola_interop
   COMMAND ${LUMORA_UNSHARE} -n sh ${PROJECT_SOURCE_DIR}/tests/netns/ola_interop.sh
           $<TARGET_FILE:lumora> ${CMAKE_BINARY_DIR}/ola_interop)
 set_tests_properties(artnet_ola_interop PROPERTIES TIMEOUT 120)
+
+# The desk's list of other nodes against a test node of our own, inside
+# private network namespaces.
+add_executable(artnet_test_node ${PROJECT_SOURCE_DIR}/tests/netns/artnet_test_node.cpp)
+target_link_libraries(artnet_test_node PRIVATE lumora_artnet)
+add_executable(lumora_health_netns_tests ${PROJECT_SOURCE_DIR}/tests/netns/health_netns_test.cpp)
+target_link_libraries(lumora_health_netns_tests PRIVATE lumora_engine GTest::gtest GTest::gtest_main)
+add_test(NAME artnet_nodes_netns
+  COMMAND ${LUMORA_UNSHARE} -n sh ${PROJECT_SOURCE_DIR}/tests/netns/health_netns.sh
+          $<TARGET_FILE:lumora_health_netns_tests> $<TARGET_FILE:artnet_test_node>)
+set_tests_properties(artnet_nodes_netns PROPERTIES TIMEOUT 120)

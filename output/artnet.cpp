@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/levels.h"
 #include "output/art_config.h"
 #include "output/output_wire.h"
@@ -94,6 +94,7 @@ void D_ArtNet::setSocket(std::unique_ptr<UdpSocket> s) {
   socket_ = std::move(s);
   node_.setSocket(*socket_);
   fake_ = dynamic_cast<FakeUdpSocket*>(socket_.get());
+  self_ = socket_->bound() ? socket_->LocalAddress() : std::string();
   if (OutputWire* w = OutputWire::Of(desk_)) w->setArtSocket(socket_.get(), fake_ != nullptr);
   followSocket();
 }
@@ -112,8 +113,35 @@ bool D_ArtNet::ArtInit() {
   // Binding changes the socket the wire sends through.
   WireHold hold(OutputWire::ArtNetSenderOf(desk_));
   const bool ok = node_.Init();
+  self_ = socket_->LocalAddress();
   followSocket();
+  if (!ok) OutputWire::NoteError(desk_, "Art-Net: could not start" + (log_.empty() ? std::string() : " (" + log_.back() + ")"));
   return ok;
+}
+
+bool D_ArtNet::ArtSendPoll() { return node_.SendPoll(); }
+
+std::vector<uint16_t> D_ArtNet::sentUniverses() const {
+  std::vector<uint16_t> out;
+  const Hoofdblad& h = desk_.hoofdblad();
+  if (!h.Art_Time.Enabled() || desk_.state.ArtBroadcast.empty()) return out;
+  for (int p = 0; p < kDialogPorts; ++p) {
+    const ArtPortRec& port = desk_.state.ArtPorts[static_cast<std::size_t>(p)];
+    if (PortOn(port)) out.push_back(port.Universe);
+  }
+  return out;
+}
+
+void D_ArtNet::hear(const Datagram& d, const std::string& from) {
+  // This node hears its own broadcasts: they are not another node.
+  if (!from.empty() && from == self_) return;
+  const int64_t now = desk_.scheduler().now();
+  if (auto reply = artnet::ParsePollReply(d.data(), d.size())) {
+    if (from.empty() && artnet::DottedIPv4(reply->ip) == self_) return;
+    nodes_.heardReply(*reply, from, now);
+  } else if (auto universe = artnet::ParseDmxPortAddress(d.data(), d.size())) {
+    nodes_.heardDmx(from, *universe, now);
+  }
 }
 
 void D_ArtNet::ArtSendDmx(uint8_t universe, const std::array<uint8_t, 513>& frame) {
@@ -154,9 +182,11 @@ void D_ArtNet::Art_Time_Timer() {
 }
 
 void D_ArtNet::ArtSocket_DataArrival() {
+  std::string from;
   for (int n = 0; n < kMaxDatagramsPerPoll; ++n) {
-    auto d = socket_->Receive();
+    auto d = socket_->ReceiveFrom(from);
     if (!d) break;
+    hear(*d, from);
     ArtReceive(*d);
   }
 }
@@ -211,7 +241,7 @@ void SetupArtNet(Desk& d) {
     });
   });
 
-  // sim artnet poll | sim artnet datagram HEX | sim artnet bindfail [TEXT...]
+  // sim artnet poll | sim artnet datagram HEX [FROM] | sim artnet bindfail [TEXT...]
   d.platform().simHandlers.push_back([&net](const std::vector<std::string>& a) -> std::optional<std::string> {
     if (a.empty() || a[0] != "artnet") return std::nullopt;
     FakeUdpSocket* f = net.fake();
@@ -220,7 +250,7 @@ void SetupArtNet(Desk& d) {
       f->Inject({'A', 'r', 't', '-', 'N', 'e', 't', 0, 0x00, 0x20, 0, 14, 0, 0});
       return std::string();
     }
-    if (a.size() == 3 && a[1] == "datagram") {
+    if ((a.size() == 3 || a.size() == 4) && a[1] == "datagram") {
       const std::string& hex = a[2];
       if (hex.size() % 2 != 0) return std::string("datagram needs an even number of hex digits");
       Datagram dg;
@@ -229,7 +259,9 @@ void SetupArtNet(Desk& d) {
         if (hi < 0 || lo < 0) return std::string("datagram needs hex digits");
         dg.push_back(static_cast<uint8_t>(hi * 16 + lo));
       }
-      f->Inject(std::move(dg));
+      // A source address, when given, says which node sent it.
+      if (a.size() == 4 && !IsIPv4Address(a[3])) return std::string("datagram source must be a dotted IPv4 address");
+      f->Inject(std::move(dg), a.size() == 4 ? a[3] : std::string());
       return std::string();
     }
     if (a.size() >= 2 && a[1] == "bindfail") {
@@ -238,7 +270,7 @@ void SetupArtNet(Desk& d) {
       f->bindError = text.empty() ? "Address already in use" : text;
       return std::string();
     }
-    return std::string("sim artnet: poll | datagram HEX | bindfail [TEXT]");
+    return std::string("sim artnet: poll | datagram HEX [FROM] | bindfail [TEXT]");
   });
 }
 

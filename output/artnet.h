@@ -27,9 +27,11 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/form.h"
 #include "output/artnet_node.h"
+#include "output/artnet_nodes.h"
 #include "platform/udp_socket.h"
 
 namespace lumora {
@@ -52,6 +54,8 @@ class D_ArtNet {
   void ArtSendDmx(uint8_t universe, const std::array<uint8_t, 513>& frame);
   void ArtReceive(const Datagram& datagram);
   void ArtSendPollReply();
+  // Broadcasts an ArtPoll; false when the node is not started.
+  bool ArtSendPoll();
   void ArtApply();
   // Main desk Art_Time tick.
   void Art_Time_Timer();
@@ -66,9 +70,15 @@ class D_ArtNet {
   const std::deque<std::string>& log() const { return log_; }
   // The local address override in force ("" = automatic).
   const std::string& addressOverride() const { return override_; }
+  // The other nodes heard (ArtPollReply, ArtDmx), this desk left out.
+  const artnet::NodeTable& nodes() const { return nodes_; }
+  // The universes this desk sends ArtDmx on now.
+  std::vector<uint16_t> sentUniverses() const;
 
  private:
   void debugLog(const std::string& line);
+  // Notes who sent a datagram (other nodes only) before the node handles it.
+  void hear(const Datagram& d, const std::string& from);
   // Reads arrivals while the socket is bound: by a watch on its descriptor
   // where the host offers one, else by the ArtSocket timer.
   void followSocket();
@@ -78,6 +88,8 @@ class D_ArtNet {
   std::unique_ptr<UdpSocket> socket_;
   FakeUdpSocket* fake_ = nullptr;
   artnet::Node node_;
+  artnet::NodeTable nodes_;
+  std::string self_;  // this node's address, as the others see it
   std::deque<std::string> log_;
   std::FILE* logFile_ = nullptr;
   bool logStderr_ = false;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "output/artnet_nodes.h"
+
 namespace lumora::artnet {
 
 Node::Node(UdpSocket& socket, std::string& broadcast, LogFn log)
@@ -54,6 +56,13 @@ void Node::SendPollReply() {
   BuildArtPollReply(reply_, info);
   if (broadcast_.empty()) return;
   (void)socket_->SendTo(broadcast_, kPort, reply_.data(), reply_.size());
+}
+
+bool Node::SendPoll() {
+  if (broadcast_.empty()) return false;
+  PollPacket poll;
+  BuildArtPoll(poll);
+  return socket_->SendTo(broadcast_, kPort, poll.data(), poll.size());
 }
 
 void Node::Receive(const uint8_t* data, std::size_t size) {

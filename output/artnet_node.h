@@ -33,6 +33,9 @@ class Node {
   void SendDmx(uint8_t universe, const uint8_t* slots);
   // Broadcasts one ArtPollReply; nothing before Init.
   void SendPollReply();
+  // Broadcasts one ArtPoll (the other nodes answer with their replies);
+  // false before Init or when it could not be sent.
+  bool SendPoll();
   // Handles one received datagram of any size and content.
   void Receive(const uint8_t* data, std::size_t size);
 

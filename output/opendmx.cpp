@@ -4,7 +4,7 @@
 #include <map>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "output/output_wire.h"
 #include "output/portsetup.h"
 #include "output/wire_senders.h"
@@ -78,7 +78,10 @@ void OpenDmx::fail(UsbError code, const char* mainStatus, const char* playStatus
   // read as success to the supervision, which would then claim "Connected"
   // and never search again.
   UsbLastError = code;
+  // The supervision's quiet searches fail by design until a device answers;
+  // only a failure the user is told of is an output error.
   if (UsbQuiet) return;
+  OutputWire::NoteError(desk_, std::string("Open DMX USB: ") + UsbErrorText(code));
   desk_.dialogs().MsgBox(UsbErrorText(code), kAppTitle, MsgButtons::Ok, MsgIcon::None, MsgResult::Ok);
   if (mainStatus) setStatusLines(mainStatus, playStatus);
 }

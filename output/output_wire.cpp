@@ -1,5 +1,6 @@
 #include "output/output_wire.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -7,7 +8,7 @@
 #include <map>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "output/adapter.h"
 #include "output/adapters.h"
 #include "output/opendmx.h"
@@ -41,6 +42,8 @@ OutputWire::OutputWire(Desk& desk)
         const char* v = std::getenv("LUMORA_WIRE_INLINE");
         return v && std::string(v) == "1";
       }()) {
+  adapter_.setTally(&tally_);
+  artnet_.setTally(&tally_);
   thread_.add(&adapter_);
   thread_.add(&artnet_);
   Wires()[&desk] = this;
@@ -113,7 +116,9 @@ void OutputWire::Publish() {
   f.artCount = 0;
   for (int p = 0; p < kSentPorts; ++p) {
     const ArtPortRec& port = s.ArtPorts[static_cast<std::size_t>(p)];
-    if (port.Enabled != 0) f.artUniverses[f.artCount++] = port.Universe;
+    if (port.Enabled == 0) continue;
+    f.artPortNumbers[f.artCount] = static_cast<uint8_t>(p);
+    f.artUniverses[f.artCount++] = port.Universe;
   }
   f.artBroadcast.fill(0);
   std::memcpy(f.artBroadcast.data(), s.ArtBroadcast.data(),
@@ -123,16 +128,53 @@ void OutputWire::Publish() {
   thread_.publish();
 }
 
+int64_t OutputWire::healthNow() const {
+  if (healthClock_) return healthClock_();
+  return desk_.scheduler().manual() ? desk_.scheduler().now() * kNsPerMs : WireThread::Now();
+}
+
+void OutputWire::noteError(const std::string& text) {
+  lastError_.text = text;
+  lastError_.atNs = healthNow();
+  lastError_.wallSeconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+void OutputWire::NoteError(Desk& desk, const std::string& text) {
+  if (OutputWire* w = Of(desk)) w->noteError(text);
+}
+
+void OutputWire::recordTick() {
+  // Only the tick its timer runs is measured; a timer started anew (enabled
+  // again, or a new period) or woken from rest on an idle desk begins a new
+  // run with no period before it.
+  const Timer& t = desk_.hoofdblad().Timer1;
+  if (!t.running()) return;
+  const bool newRun = t.seq != tickSeq_ || t.restSeen != 0;
+  tickSeq_ = t.seq;
+  tickRecorder_.record(healthNow(), t.Interval(), newRun);
+}
+
 void OutputWire::handleReports() {
   const WireReport::Taken r = adapter_.report().take();
   if (r.flags == 0 || r.epoch != last_.adapterEpoch) return;
   // Only the adapter the sends were for, while it is still the selected one.
   const int type = last_.adapterType;
   if (type != desk_.state.AdapterType) return;
+  static const std::pair<uint32_t, const char*> kFailures[] = {
+      {AdapterWire::kTribusReadFailed, "DMX 3-1: reading the interface failed"},
+      {AdapterWire::kTribusWriteFailed, "DMX 3-1: writing the frame failed"},
+      {AdapterWire::kUsbStartCodeFailed, "Open DMX USB: writing the start code failed"},
+      {AdapterWire::kUsbWriteFailed, "Open DMX USB: writing the frame failed"},
+      {AdapterWire::kCorvexFailed, "Corvex: the interface did not take the frame"},
+  };
+  for (const auto& [bit, text] : kFailures)
+    if (r.flags & bit) noteError(text);
   if (OutputAdapter* a = adapters_[static_cast<std::size_t>(type)]) a->Handle(desk_, r.flags);
 }
 
 void OutputWire::Tick() {
+  recordTick();
   const int type = desk_.state.AdapterType;
   // Steps are tested in ascending order of their value; only one acts.
   OutputAdapter* a = nullptr;

@@ -9,7 +9,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <string>
 
+#include "output/health_meter.h"
 #include "output/wire.h"
 #include "output/wire_senders.h"
 
@@ -62,13 +65,33 @@ class OutputWire {
   // The last frame published.
   const WireFrame& last() const { return last_; }
 
+  // Output health: the sends the wire counted, the tick's periods and the
+  // last output error. The health clock is the desk's (the manual clock's
+  // time under --manual-clock, else the monotonic clock), in ns.
+  const SendTally& tally() const { return tally_; }
+  const TickRecorder& ticks() const { return tickRecorder_; }
+  const OutputError& lastError() const { return lastError_; }
+  int64_t healthNow() const;
+  // Tests stand in a clock of their own (nullptr: the desk's).
+  void setHealthClock(std::function<int64_t()> clock) { healthClock_ = std::move(clock); }
+  // Records an output failure (UI thread).
+  void noteError(const std::string& text);
+  // The desk's wire, if any, records it.
+  static void NoteError(Desk& desk, const std::string& text);
+
  private:
+  void recordTick();
   void handleReports();
   void startThread();
   void sayPriority();
 
   static constexpr int kAdapterSlots = 6;
   Desk& desk_;
+  SendTally tally_;
+  TickRecorder tickRecorder_;
+  OutputError lastError_;
+  std::function<int64_t()> healthClock_;
+  uint64_t tickSeq_ = 0;
   std::array<OutputAdapter*, kAdapterSlots> adapters_{};
   AdapterWire adapter_;
   ArtNetWire artnet_;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/levels.h"
 #include "output/adapters.h"
 #include "output/opendmx.h"

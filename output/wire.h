@@ -45,6 +45,7 @@ struct WireFrame {
   int artPeriodMs = 0;
   uint8_t artCount = 0;
   std::array<uint8_t, kWireArtPorts> artUniverses{};
+  std::array<uint8_t, kWireArtPorts> artPortNumbers{};  // the dialog port of each universe above
   std::array<char, 16> artBroadcast{};  // dotted IPv4, NUL-terminated; empty = not initialised
 };
 

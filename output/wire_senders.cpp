@@ -5,6 +5,7 @@
 #include <string>
 
 #include "output/adapters.h"
+#include "output/health_meter.h"
 #include "output/opendmx.h"
 #include "platform/corvex_loader.h"
 #include "platform/ftdi.h"
@@ -65,6 +66,10 @@ void AdapterWire::parallel(const WireFrame& f, int slots) {
   port_->Out32(control, 1);
 }
 
+void AdapterWire::counted(int type, uint64_t bytes) {
+  if (tally_) tally_->adapterSent(type, bytes);
+}
+
 bool AdapterWire::Begin(const WireFrame& f) {
   // After a failure the adapter waits for the UI thread's answer (a new
   // epoch) instead of failing again on every period.
@@ -96,6 +101,7 @@ bool AdapterWire::Begin(const WireFrame& f) {
       usbEpoch_ = f.adapterEpoch;
       usbFlags_ = UsbFrameStart(*ftdi_, usbHandle_, &f.usbStartCode, f.usbStartCodeLength);
       usbPos_ = 0;
+      usbType_ = f.adapterType;
       return true;
     default:
       return false;
@@ -103,6 +109,11 @@ bool AdapterWire::Begin(const WireFrame& f) {
   if (flags) {
     anyFailed_ = true;
     failedEpoch_ = f.adapterEpoch;
+  } else {
+    const int slots = f.adapterType == kAdapterMarwick     ? kParallelSlotsMarwick
+                      : f.adapterType == kAdapterManolator ? kParallelSlotsManolator
+                                                           : kWireSlots;
+    counted(f.adapterType, static_cast<uint64_t>(slots));
   }
   report_.post(f.adapterEpoch, flags | WireReport::kCompleted);
   return false;
@@ -128,6 +139,8 @@ bool AdapterWire::Continue(int64_t untilNs) {
   if (usbFlags_) {
     anyFailed_ = true;
     failedEpoch_ = usbEpoch_;
+  } else {
+    counted(usbType_, kWireSlots + 1u);  // the start code and the slots
   }
   report_.post(usbEpoch_, usbFlags_ | WireReport::kCompleted);
   return false;
@@ -145,8 +158,9 @@ bool ArtNetWire::Begin(const WireFrame& f) {
   for (int p = 0; p < f.artCount; ++p) {
     artnet::BuildArtDmx(packet_, f.artUniverses[static_cast<std::size_t>(p)], f.slots.data());
     if (host.empty()) continue;
-    // Send failures are not reported: the next period sends again.
-    (void)socket_->SendTo(host, artnet::kPort, packet_.data(), packet_.size());
+    // A failed send is only counted: the next period sends again.
+    const bool ok = socket_->SendTo(host, artnet::kPort, packet_.data(), packet_.size());
+    if (tally_) tally_->artSent(f.artPortNumbers[static_cast<std::size_t>(p)], packet_.size(), ok);
   }
   return false;
 }

@@ -15,6 +15,7 @@
 namespace lumora {
 
 class ParallelPort;
+struct SendTally;
 class Tribus31Api;
 class FtdiApi;
 class CorvexApi;
@@ -46,15 +47,21 @@ class AdapterWire final : public WireSender {
   bool Continue(int64_t untilNs) override;
 
   WireReport& report() { return report_; }
+  // Where completed sends are counted (the UI thread sets it before the
+  // wire runs; null: not counted).
+  void setTally(SendTally* t) { tally_ = t; }
 
  private:
   void parallel(const WireFrame& f, int slots);
+  void counted(int type, uint64_t bytes);
 
   ParallelPort* port_;
   Tribus31Api* tribus_;
   FtdiApi* ftdi_;
   CorvexApi* corvex_;
   WireReport report_;
+  SendTally* tally_ = nullptr;
+  int usbType_ = 0;
   uint32_t failedEpoch_ = 0;
   bool anyFailed_ = false;
   // The Open DMX USB frame in progress (copied: the published frame moves on).
@@ -83,9 +90,11 @@ class ArtNetWire final : public WireSender {
   // The first ArtDmx goes out one Art-Net period after the ports open, as
   // the send timer's first event would.
   bool StartsAtOnce() const override { return false; }
+  void setTally(SendTally* t) { tally_ = t; }
 
  private:
   UdpSocket* socket_;
+  SendTally* tally_ = nullptr;
   std::atomic<bool> inlineOnly_{false};
   artnet::DmxPacket packet_{};
 };

@@ -31,6 +31,11 @@ class UdpSocket {
   virtual bool SendTo(const std::string& host, uint16_t port, const uint8_t* data, std::size_t size) = 0;
   // The next datagram waiting, without blocking.
   virtual std::optional<Datagram> Receive() = 0;
+  // The same with the sender's dotted IPv4 address ("" where unknown).
+  virtual std::optional<Datagram> ReceiveFrom(std::string& source) {
+    source.clear();
+    return Receive();
+  }
   // The descriptor a host can wait on for data arrival (-1: none; poll).
   virtual int fd() const { return -1; }
 };
@@ -71,12 +76,25 @@ class FakeUdpSocket : public UdpSocket {
     return true;
   }
   std::optional<Datagram> Receive() override {
+    std::string source;
+    return ReceiveFrom(source);
+  }
+  std::optional<Datagram> ReceiveFrom(std::string& source) override {
+    source.clear();
     if (!isBound || incoming.empty()) return std::nullopt;
     Datagram d = std::move(incoming.front());
     incoming.pop_front();
+    // Sources are kept only for datagrams injected with one.
+    if (incomingFrom.size() > incoming.size()) {
+      source = std::move(incomingFrom.front());
+      incomingFrom.pop_front();
+    }
     return d;
   }
-  void Inject(Datagram d) { incoming.push_back(std::move(d)); }
+  void Inject(Datagram d, std::string source = "") {
+    incoming.push_back(std::move(d));
+    incomingFrom.push_back(std::move(source));
+  }
 
   std::string localAddress = "10.0.0.1";
   std::string bindError;  // non-empty: Bind fails with this text
@@ -85,6 +103,7 @@ class FakeUdpSocket : public UdpSocket {
   int bindCalls = 0;
   std::vector<Sent> sent;
   std::deque<Datagram> incoming;
+  std::deque<std::string> incomingFrom;
 };
 
 }  // namespace lumora

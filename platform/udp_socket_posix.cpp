@@ -90,11 +90,23 @@ class PosixUdpSocket : public UdpSocket {
   }
 
   std::optional<Datagram> Receive() override {
+    std::string source;
+    return ReceiveFrom(source);
+  }
+
+  std::optional<Datagram> ReceiveFrom(std::string& source) override {
+    source.clear();
     if (fd_ < 0) return std::nullopt;
     // A pending ICMP error surfaces as a failed receive; it is skipped.
     for (int attempt = 0; attempt < 4; ++attempt) {
-      ssize_t n = recv(fd_, buf_.data(), buf_.size(), MSG_DONTWAIT);
-      if (n >= 0) return Datagram(buf_.begin(), buf_.begin() + n);
+      sockaddr_in from{};
+      socklen_t len = sizeof from;
+      ssize_t n = recvfrom(fd_, buf_.data(), buf_.size(), MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &len);
+      if (n >= 0) {
+        char text[INET_ADDRSTRLEN] = {};
+        if (from.sin_family == AF_INET && inet_ntop(AF_INET, &from.sin_addr, text, sizeof text)) source = text;
+        return Datagram(buf_.begin(), buf_.begin() + n);
+      }
       if (errno == EAGAIN || errno == EWOULDBLOCK) return std::nullopt;
       if (errno != EINTR && errno != ECONNREFUSED && errno != EHOSTUNREACH && errno != ENETUNREACH) return std::nullopt;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/chase_step.h"
 #include "core/levels.h"
 
 namespace lumora {
@@ -19,30 +20,7 @@ int PlayRunner::Period(const ChaseRecord& c, int step, int speedPercent) {
 }
 
 void PlayRunner::prepare(const ChaseRecord& c, SequenceRun& r, int from, int to) {
-  const auto& src = c.Data[static_cast<std::size_t>(from)];
-  const auto& dst = c.Data[static_cast<std::size_t>(to)];
-  const double time = c.Time[static_cast<std::size_t>(to)];
-  for (int ch = 0; ch < 24; ++ch) {
-    switch (c.Fade[static_cast<std::size_t>(to)][static_cast<std::size_t>(ch)]) {
-      case 0:  // Off: holds what it had
-        r.increment[ch] = 0.0;
-        break;
-      case 1:  // Fade
-        r.level[ch] = src[ch];
-        if (time > 0.0) {
-          r.increment[ch] = (dst[ch] - src[ch]) / (time * 10.0);
-        } else {
-          // No fade time: the step is reached at once instead of dividing by 0.
-          r.level[ch] = dst[ch];
-          r.increment[ch] = 0.0;
-        }
-        break;
-      default:  // Step
-        r.level[ch] = dst[ch];
-        r.increment[ch] = 0.0;
-        break;
-    }
-  }
+  ChaseEnterStep(c, to, from, r.level, r.increment);
 }
 
 int PlayRunner::Start(const DeskState& s, int i, int speedPercent) {
@@ -55,27 +33,7 @@ int PlayRunner::Start(const DeskState& s, int i, int speedPercent) {
   r.fadeElapsed = 0.0;
   r.loops = 0;
   r.speed = std::max(1, speedPercent);
-  const double time = c.Time[1];
-  for (int ch = 0; ch < 24; ++ch) {
-    const int16_t d = c.Data[1][static_cast<std::size_t>(ch)];
-    switch (c.Fade[1][static_cast<std::size_t>(ch)]) {
-      case 0:
-        r.increment[ch] = 0.0;
-        break;
-      case 1:  // rises from the level it has
-        if (time > 0.0) {
-          r.increment[ch] = d / (time * 10.0);
-        } else {
-          r.level[ch] = d;
-          r.increment[ch] = 0.0;
-        }
-        break;
-      default:
-        r.level[ch] = d;
-        r.increment[ch] = 0.0;
-        break;
-    }
-  }
+  ChaseEnterFirstStep(c, r.level, r.increment);
   return Period(c, 1, r.speed);
 }
 
@@ -84,21 +42,15 @@ int PlayRunner::Step(const DeskState& s, int i) {
   const ChaseRecord& c = s.Chases[static_cast<std::size_t>(i)];
   SequenceRun& r = state(i);
   r.fadeElapsed = 0.0;
-  const int p = std::clamp<int>(r.step, 1, StepsOf(c));
-  if (p < StepsOf(c)) {
-    r.step = static_cast<int16_t>(p + 1);
-  } else if (c.Loop == -1) {
-    r.step = 1;
-  } else {
-    ++r.loops;
-    if (r.loops > c.Loop) {
-      // The last step's levels hold; its fade must not run again.
-      r.stepping = false;
-      r.increment.fill(0.0);
-      return 0;
-    }
-    r.step = 1;
+  const int16_t p = static_cast<int16_t>(std::clamp<int>(r.step, 1, StepsOf(c)));
+  int16_t next = p;
+  if (!ChaseNextStep(c, ChaseLoopRule::EndlessAtMinusOne, next, r.loops)) {
+    // The last step's levels hold; its fade must not run again.
+    r.stepping = false;
+    r.increment.fill(0.0);
+    return 0;
   }
+  r.step = next;
   prepare(c, r, p, r.step);
   return Period(c, r.step, r.speed);
 }
@@ -121,9 +73,9 @@ void PlayRunner::BuildLevels(DeskState& s, const std::array<SequenceWeights, kRu
     if (!lit) continue;
     const ChaseRecord& c = s.Chases[static_cast<std::size_t>(i)];
     const bool inFade = r.fadeElapsed < c.Time[static_cast<std::size_t>(std::clamp<int>(r.step, 0, kChaseSteps - 1))];
+    if (inFade) ChaseFade(r.level, r.increment, true);
     for (int ch = 0; ch < 24; ++ch) {
-      double& lv = r.level[ch];
-      if (inFade) lv = std::clamp(lv + r.increment[ch], 0.0, 255.0);
+      const double lv = r.level[ch];
       const int k = c.Channels[static_cast<std::size_t>(ch)];
       if (k < 0 || k >= kDeskChannels) continue;
       const int16_t v = Nearest(lv);

@@ -8,7 +8,7 @@
 #include "output/art_config.h"
 #include "output/artnet.h"
 #include "remote/bcf.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "playback/playdesk.h"
 #include "project/project_format.h"
 #include "project/project_io.h"

@@ -1,6 +1,6 @@
 #include "app/desk.h"
-#include "core/hoofdblad.h"
-#include "core/project_text.h"
+#include "desk/hoofdblad.h"
+#include "desk/project_text.h"
 #include "project/preferences.h"
 #include "project/project_menus.h"
 #include "project/show_keeper.h"

@@ -11,7 +11,7 @@
 #include <iostream>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/safe_file.h"
 #include "playback/playdesk.h"
 #include "project/project_format.h"

@@ -1,7 +1,7 @@
 #include "remote/bcf.h"
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/level_node.h"
 #include "core/levels.h"
 #include "playback/playdesk.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/levels.h"
 #include "playback/playdesk.h"
 #include "remote/cli_hooks.h"

@@ -23,7 +23,7 @@ setup() {
   opts=(); seeds=()
   case "$1" in
     project_reader)
-      src=(project/fuzz/fuzz_reader.cpp project/project_format.cpp core/levels.cpp core/desk_state.cpp)
+      src=(project/fuzz/fuzz_reader.cpp project/project_format.cpp project/project_writer.cpp core/levels.cpp core/desk_state.cpp)
       seeds=("$root/project/fuzz/corpus"); opts=(-max_len=262144) ;;
     fixture_file)
       src=(sequences/fuzz/fixture_file_fuzz.cpp sequences/fixture_file.cpp core/levels.cpp core/desk_state.cpp)

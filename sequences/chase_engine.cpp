@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/chase_step.h"
 #include "core/levels.h"
 
 namespace lumora {
@@ -17,29 +18,7 @@ int32_t StepPeriodMs(double speed) {
 }
 
 void PrepareStep(const ChaseRecord& r, int s, int p, ChaseChannels& ch) {
-  s = Row(s);
-  p = Row(p);
-  for (int c = 0; c < kChaseUsedChannels; ++c) {
-    const auto i = static_cast<std::size_t>(c);
-    switch (r.Fade[s][i]) {
-      case kChaseFade:
-        if (r.Time[s] > 0) {
-          ch.level[i] = r.Data[p][i];
-          ch.increment[i] = (r.Data[s][i] - r.Data[p][i]) / (r.Time[s] * 10.0);
-        } else {
-          ch.level[i] = r.Data[s][i];
-          ch.increment[i] = 0;
-        }
-        break;
-      case kChaseOff:
-        ch.increment[i] = 0;
-        break;
-      default:
-        ch.increment[i] = 0;
-        ch.level[i] = r.Data[s][i];
-        break;
-    }
-  }
+  ChaseEnterStep(r, s, p, ch.level, ch.increment);
 }
 
 int ChaseEngine::step(const ChaseRecord&) const { return Row(currentStep); }
@@ -59,15 +38,7 @@ ChaseEngine::AdvanceResult ChaseEngine::Advance(const ChaseRecord& r) {
   previousStep = currentStep;
   fadeElapsed = 0;
   stepElapsed = 0;
-  if (currentStep < r.Steps && currentStep < kChaseSteps - 1) {
-    ++currentStep;
-  } else {
-    if (r.Loop != 0) {
-      ++loopCount;
-      if (loopCount > r.Loop) return AdvanceResult::EndOfLoops;
-    }
-    currentStep = 1;
-  }
+  if (!ChaseNextStep(r, ChaseLoopRule::EndlessAtZero, currentStep, loopCount)) return AdvanceResult::EndOfLoops;
   PrepareStep(r, currentStep, previousStep, ch);
   return AdvanceResult::Continued;
 }
@@ -77,9 +48,9 @@ bool ChaseEngine::FadeTick(const ChaseRecord& r, int master, std::array<int32_t,
   out.fill(0);
   const int s = step(r);
   if (fadeElapsed < r.Time[s]) {
+    ChaseFade(ch.level, ch.increment, false);
     for (int c = 0; c < kChaseUsedChannels; ++c) {
       const auto i = static_cast<std::size_t>(c);
-      ch.level[i] += ch.increment[i];
       const double v = master * ch.level[i] / 255.0;
       // A channel number from a file outside 0..63 has no output slot.
       const int k = r.Channels[i];
@@ -112,27 +83,7 @@ int32_t SequenceRunner::Start(int i, const ChaseRecord& r, int speedPercent) {
   ru.fadeElapsed = 0;
   ru.loopCount = 0;
   ru.speedPercent = speedPercent;
-  for (int c = 0; c < kChaseUsedChannels; ++c) {
-    const auto k = static_cast<std::size_t>(c);
-    switch (r.Fade[1][k]) {
-      case kChaseFade:
-        // The first step rises from whatever the runner held.
-        if (r.Time[1] > 0) {
-          ru.ch.increment[k] = r.Data[1][k] / (r.Time[1] * 10.0);
-        } else {
-          ru.ch.level[k] = r.Data[1][k];
-          ru.ch.increment[k] = 0;
-        }
-        break;
-      case kChaseOff:
-        ru.ch.increment[k] = 0;
-        break;
-      default:
-        ru.ch.level[k] = r.Data[1][k];
-        ru.ch.increment[k] = 0;
-        break;
-    }
-  }
+  ChaseEnterFirstStep(r, ru.ch.level, ru.ch.increment);
   return period(ru, r.Speed[1]);
 }
 
@@ -140,15 +91,7 @@ int32_t SequenceRunner::Step(int i, const ChaseRecord& r) {
   Runner& ru = runner(i);
   ru.fadeElapsed = 0;
   const int p = ru.step;
-  if (ru.step < r.Steps && ru.step < kChaseSteps - 1) {
-    ++ru.step;
-  } else if (r.Loop == -1) {
-    ru.step = 1;
-  } else {
-    ++ru.loopCount;
-    if (ru.loopCount > r.Loop) return 0;
-    ru.step = 1;
-  }
+  if (!ChaseNextStep(r, ChaseLoopRule::EndlessAtMinusOne, ru.step, ru.loopCount)) return 0;
   PrepareStep(r, ru.step, p, ru.ch);
   return period(ru, r.Speed[Row(ru.step)]);
 }
@@ -156,10 +99,7 @@ int32_t SequenceRunner::Step(int i, const ChaseRecord& r) {
 void SequenceRunner::Fade(int i, const ChaseRecord& r) {
   Runner& ru = runner(i);
   if (ru.fadeElapsed < r.Time[Row(ru.step)]) {
-    for (int c = 0; c < kChaseUsedChannels; ++c) {
-      const auto k = static_cast<std::size_t>(c);
-      ru.ch.level[k] += ru.ch.increment[k];
-    }
+    ChaseFade(ru.ch.level, ru.ch.increment, false);
     ru.fadeElapsed += 0.1;
   }
 }

@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "desk_fixture.h"
 #include "output/art_config.h"
 #include "output/artnet.h"

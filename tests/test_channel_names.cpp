@@ -1,7 +1,7 @@
 // The channel names window: what it shows, its edits and their rules.
 #include <gtest/gtest.h>
 
-#include "core/channel_names.h"
+#include "desk/channel_names.h"
 #include "desk_fixture.h"
 
 namespace lumora {

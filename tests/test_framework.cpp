@@ -2,7 +2,7 @@
 // name registry and the JSON values of the console.
 #include <gtest/gtest.h>
 
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/json.h"
 #include "core/registry.h"
 #include "playback/playdesk.h"

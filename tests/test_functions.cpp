@@ -1,8 +1,8 @@
 // Fader and button functions: the levels they produce and their editors.
 #include <gtest/gtest.h>
 
-#include "core/button_function_form.h"
-#include "core/fader_function_form.h"
+#include "desk/button_function_form.h"
+#include "desk/fader_function_form.h"
 #include "desk_fixture.h"
 #include "playback/playdesk.h"
 

@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
-#include "core/fader_function_form.h"
+#include "desk/fader_function_form.h"
 #include "core/form.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/json.h"
 #include "core/json_number.h"
 #include "sequences/chase_engine.h"

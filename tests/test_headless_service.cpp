@@ -451,4 +451,43 @@ TEST(HeadlessService, ClientAndOptionErrorsAreReported) {
   EXPECT_EQ(WEXITSTATUS(st), 2);  // a socket needs --headless
 }
 
+// Output trouble reaches the service's log: a line when it starts, none for
+// the rest of that minute, one a minute later, and one when all is well.
+TEST(HeadlessService, OutputTroubleIsLoggedWhenItStartsThenOnceAMinute) {
+  Desk desk;
+  Spit(desk.project, DemoShow("Health", 0));
+  desk.start(desk.service({"--manual-clock"}));
+  ASSERT_TRUE(desk.waitFor("READY=1")) << desk.log();
+  Client c(desk.sock);
+  ASSERT_TRUE(c.connected());
+  auto lines = [&desk] {
+    const std::string log = desk.log();
+    int n = 0;
+    for (std::size_t at = log.find("lumora: output health: "); at != std::string::npos;
+         at = log.find("lumora: output health: ", at + 1))
+      ++n;
+    return n;
+  };
+  // An Open DMX USB interface selected but unplugged sends nothing.
+  EXPECT_EQ(c.ask("sim ftdi present 0"), "ok");
+  EXPECT_EQ(c.ask("set AdapterType 3"), "ok");
+  EXPECT_EQ(c.ask("advance 3000"), "ok");
+  EXPECT_EQ(c.ask("get Health.Status"), "ok \"fault\"");
+  EXPECT_NE(desk.log().find("lumora: output health: Open DMX USB Adapter sends nothing"), std::string::npos)
+      << desk.log();
+  EXPECT_EQ(lines(), 1);
+  EXPECT_EQ(c.ask("advance 30000"), "ok");
+  EXPECT_EQ(c.ask("get Health.Status"), "ok \"fault\"");
+  EXPECT_EQ(lines(), 1);
+  EXPECT_EQ(c.ask("advance 30000"), "ok");
+  EXPECT_EQ(c.ask("get Health.Status"), "ok \"fault\"");
+  EXPECT_EQ(lines(), 2);
+  EXPECT_EQ(c.ask("set AdapterType 0"), "ok");
+  EXPECT_EQ(c.ask("advance 2000"), "ok");
+  EXPECT_EQ(c.ask("get Health.Status"), "ok \"idle\"");
+  EXPECT_NE(desk.log().find("lumora: output health: all outputs well again\n"), std::string::npos) << desk.log();
+  EXPECT_EQ(lines(), 3);
+  EXPECT_EQ(WEXITSTATUS(desk.stop(SIGTERM)), 0);
+}
+
 }  // namespace

@@ -2,8 +2,8 @@
 // banks, channel picking, clear, reset, exit, keys and the submix section.
 #include <gtest/gtest.h>
 
-#include "core/channel_names.h"
-#include "core/hoofdblad.h"
+#include "desk/channel_names.h"
+#include "desk/hoofdblad.h"
 #include "playback/playdesk.h"
 #include "desk_fixture.h"
 

@@ -5,7 +5,7 @@
 
 #include <chrono>
 
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "desk_fixture.h"
 #include "output/opendmx.h"
 #include "platform/ftdi_sim.h"

@@ -1,7 +1,7 @@
 // The patch editor: panels, labels, validation, storing and clearing.
 #include <gtest/gtest.h>
 
-#include "core/editpatchlist.h"
+#include "desk/editpatchlist.h"
 #include "desk_fixture.h"
 
 namespace lumora {

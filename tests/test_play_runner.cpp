@@ -2,7 +2,7 @@
 // crossfade weighting, alone and started from buttons, faders and screens.
 #include <gtest/gtest.h>
 
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "desk_fixture.h"
 #include "playback/play_runner.h"
 #include "playback/playdesk.h"

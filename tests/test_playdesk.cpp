@@ -2,7 +2,7 @@
 // panel, through the console.
 #include <gtest/gtest.h>
 
-#include "core/fader_function_form.h"
+#include "desk/fader_function_form.h"
 #include "desk_fixture.h"
 #include "playback/instant_screen.h"
 #include "playback/namedit.h"

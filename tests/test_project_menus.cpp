@@ -13,7 +13,7 @@
 #include <regex>
 #include <sstream>
 
-#include "core/project_text.h"
+#include "desk/project_text.h"
 #include "project/project_format.h"
 #include "project/project_io.h"
 #include "project/project_menus.h"

@@ -2,8 +2,8 @@
 // tick writes.
 #include <gtest/gtest.h>
 
-#include "core/hoofdblad.h"
-#include "core/realout.h"
+#include "desk/hoofdblad.h"
+#include "desk/realout.h"
 #include "desk_fixture.h"
 #include "playback/playdesk.h"
 

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/scheduler.h"
 #include "playback/playdesk.h"
 #include "tests/desk_fixture.h"

@@ -3,7 +3,7 @@
 // the DMX frame, all on the manual clock through the console.
 #include <gtest/gtest.h>
 
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/levels.h"
 #include "desk_fixture.h"
 #include "playback/playdesk.h"

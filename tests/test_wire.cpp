@@ -13,7 +13,7 @@
 
 #include "app/console.h"
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "output/adapters.h"
 #include "output/opendmx.h"
 #include "output/output_wire.h"

@@ -9,7 +9,7 @@ secs="${1:-30}"
 out="${FUZZ_BUILD:-$root/build-fuzz}"
 mkdir -p "$out/corpus"
 clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-  -I"$root" "$here/fuzz_reader.cpp" "$root/project/project_format.cpp" "$root/core/levels.cpp" \
+  -I"$root" "$here/fuzz_reader.cpp" "$root/project/project_format.cpp" "$root/project/project_writer.cpp" "$root/core/levels.cpp" \
   "$root/core/desk_state.cpp" -o "$out/fuzz_reader"
 # New inputs go to the scratch corpus; the seeds in the tree stay as they are.
 "$out/fuzz_reader" -max_total_time="$secs" -max_len=262144 -timeout=10 "$out/corpus" "$here/corpus"

@@ -11,9 +11,9 @@
 
 #include "app/console.h"
 #include "app/desk.h"
-#include "core/channel_names.h"
-#include "core/editpatchlist.h"
-#include "core/hoofdblad.h"
+#include "desk/channel_names.h"
+#include "desk/editpatchlist.h"
+#include "desk/hoofdblad.h"
 #include "gui/desk_fader.h"
 #include "gui/gui_host.h"
 #include "gui/view.h"

@@ -12,7 +12,7 @@
 
 #include "app/console.h"
 #include "app/desk.h"
-#include "core/fader_function_form.h"
+#include "desk/fader_function_form.h"
 #include "gui/gui_host.h"
 #include "gui/view.h"
 #include "view_test_fixture.h"

@@ -4,7 +4,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "output/portsetup.h"
 #include "tests/gui/view_test_fixture.h"
 

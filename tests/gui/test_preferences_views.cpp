@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "project/show_keeper.h"
 #include "tests/gui/view_test_fixture.h"
 

@@ -2,7 +2,7 @@
 // and stores the typed name and notes on OK only.
 #include <QTextEdit>
 
-#include "core/project_text.h"
+#include "desk/project_text.h"
 #include "tests/gui/view_test_fixture.h"
 
 namespace lumora::gui {

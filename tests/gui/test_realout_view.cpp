@@ -9,7 +9,7 @@
 
 #include "app/console.h"
 #include "app/desk.h"
-#include "core/realout.h"
+#include "desk/realout.h"
 #include "gui/gui_host.h"
 #include "gui/view.h"
 

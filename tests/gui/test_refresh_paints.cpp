@@ -9,7 +9,7 @@
 #include <QRegion>
 #include <QStringList>
 
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "view_test_fixture.h"
 
 namespace lumora::gui {
@@ -137,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(EveryWindow, RefreshPaints,
                          ::testing::Values("Hoofdblad", "Playdesk", "Realout", "editpatchlist", "Channel_Names",
                                            "Fader_Function_Form", "Button_Function_Form", "Project_text",
                                            "frmAbout", "Portsetup", "Art_Config", "namedit", "instant_screen",
-                                           "Chases", "Fixture_Prop", "BCF", "BCF_configure", "CLI"),
+                                           "Chases", "Fixture_Prop", "BCF", "BCF_configure", "CLI", "Health"),
                          [](const ::testing::TestParamInfo<const char*>& i) { return std::string(i.param); });
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 #include "app/console.h"
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "gui/gui_host.h"
 #include "gui/view.h"
 #include "view_test_fixture.h"

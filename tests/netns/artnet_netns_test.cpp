@@ -20,7 +20,7 @@
 
 #include "app/console.h"
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "output/art_config.h"
 #include "output/artnet.h"
 

@@ -79,9 +79,12 @@ for v in $(grep -oE '^\| `[A-Z][A-Z0-9_]+`' "$src/README.md" | tr -d '|` '); do
 done
 
 # The installed desk, from the scratch root: it finds its data relative to
-# itself, nothing of the build tree or the environment.
+# itself, nothing of the build tree or the environment — nor the user's own
+# settings or autosave (a private home).
+mkdir -p "$work/home"
 run_env=(env -u DISPLAY -u WAYLAND_DISPLAY -u LUMORA_DATA_DIR -u LUMORA_CORVEX_LIBRARY
-         -u LD_LIBRARY_PATH QT_QPA_PLATFORM=xcb)
+         -u LD_LIBRARY_PATH -u XDG_CONFIG_HOME -u XDG_STATE_HOME -u XDG_DATA_HOME -u XDG_CACHE_HOME
+         HOME="$work/home" QT_QPA_PLATFORM=xcb)
 
 step "lumora --version"
 out=$("${run_env[@]}" "$usr/bin/lumora" --version)

@@ -26,7 +26,7 @@
 #include "app/console.h"
 #include "app/desk.h"
 #include "core/form.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/json.h"
 #include "tests/support/level_invariants.h"
 

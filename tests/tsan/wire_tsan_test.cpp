@@ -12,6 +12,7 @@
 #include "core/desk_state.h"
 #include "core/output_tick.h"
 #include "output/adapters.h"
+#include "output/health_meter.h"
 #include "output/wire.h"
 #include "output/wire_senders.h"
 #include "platform/corvex_loader.h"
@@ -39,6 +40,10 @@ TEST(WireTsan, UiThreadChangesLevelsSubmixesAndAdaptersWhileTheWireSends) {
 
   AdapterWire adapter(&port, &tribus, &ftdi, &corvex);
   ArtNetWire artnet(&socket);
+  // The health tallies, counted on the wire and read here as the UI does.
+  SendTally tally;
+  adapter.setTally(&tally);
+  artnet.setTally(&tally);
   WireThread wire;
   wire.add(&adapter);
   wire.add(&artnet);
@@ -94,12 +99,18 @@ TEST(WireTsan, UiThreadChangesLevelsSubmixesAndAdaptersWhileTheWireSends) {
     (void)tribus.lastFrame();
     (void)corvex.lastPacket();
     if (adapter.report().take().flags) ++reports;
+    (void)tally.read();
     std::this_thread::sleep_for(std::chrono::microseconds(500));
   }
   wire.Stop();
   EXPECT_GT(wire.sends(), 100u);
   EXPECT_GT(reports, 0);
   EXPECT_GT(socket.sent.size(), 0u);
+  const SendTally::Snapshot counted = tally.read();
+  uint64_t adapterFrames = 0;
+  for (uint64_t n : counted.adapterFrames) adapterFrames += n;
+  EXPECT_GT(adapterFrames, 0u);
+  EXPECT_EQ(counted.artFramesAll(), socket.sent.size());
 }
 
 }  // namespace

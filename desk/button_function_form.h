@@ -2,7 +2,7 @@
 // colour preset box and the red, green and blue channel and colour boxes.
 #pragma once
 
-#include "core/fader_function_form.h"
+#include "desk/fader_function_form.h"
 
 namespace lumora {
 

@@ -1,9 +1,9 @@
-#include "core/realout.h"
+#include "desk/realout.h"
 
 #include <algorithm>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/levels.h"
 #include "playback/playdesk.h"
 

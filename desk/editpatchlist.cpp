@@ -1,12 +1,12 @@
-#include "core/editpatchlist.h"
+#include "desk/editpatchlist.h"
 
 #include <cctype>
 #include <cmath>
 #include <string>
 
 #include "app/desk.h"
-#include "core/channel_names.h"
-#include "core/hoofdblad.h"
+#include "desk/channel_names.h"
+#include "desk/hoofdblad.h"
 #include "core/levels.h"
 #include "playback/playdesk.h"
 

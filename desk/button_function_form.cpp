@@ -1,4 +1,4 @@
-#include "core/button_function_form.h"
+#include "desk/button_function_form.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "core/about.h"
+#include "desk/about.h"
 
 #include <string>
 

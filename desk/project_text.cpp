@@ -1,4 +1,4 @@
-#include "core/project_text.h"
+#include "desk/project_text.h"
 
 #include <string>
 

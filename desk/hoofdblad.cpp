@@ -1,15 +1,15 @@
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 
 #include <algorithm>
 
 #include "app/desk.h"
-#include "core/about.h"
-#include "core/channel_names.h"
-#include "core/editpatchlist.h"
+#include "desk/about.h"
+#include "desk/channel_names.h"
+#include "desk/editpatchlist.h"
 #include "core/levels.h"
 #include "core/output_tick.h"
 #include "remote/bcf.h"
-#include "core/realout.h"
+#include "desk/realout.h"
 #include "output/art_config.h"
 #include "output/portsetup.h"
 #include "output/opendmx.h"

@@ -1,4 +1,4 @@
-#include "core/fader_function_form.h"
+#include "desk/fader_function_form.h"
 
 #include <algorithm>
 

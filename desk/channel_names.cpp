@@ -1,9 +1,9 @@
-#include "core/channel_names.h"
+#include "desk/channel_names.h"
 
 #include <algorithm>
 
 #include "app/desk.h"
-#include "core/hoofdblad.h"
+#include "desk/hoofdblad.h"
 #include "core/levels.h"
 
 namespace lumora {

@@ -1,0 +1,2 @@
+// A platform file that uses only core/: allowed.
+#include "core/json.h"
