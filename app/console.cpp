@@ -247,6 +247,14 @@ std::vector<std::string> Console::execute(const std::string& line) {
     EventScope act(desk_.eventObserver, nullptr, nullptr, nullptr, trim(line));
     reply = run(line);
   }
+  // Whatever a command changed, a resting output tick must see. A reading
+  // changes nothing; the clock's own commands report their events themselves.
+  const auto first = line.find_first_not_of(" \t");
+  auto is = [&](const char* verb) {
+    const std::size_t n = std::char_traits<char>::length(verb);
+    return first != std::string::npos && line.compare(first, n, verb) == 0;
+  };
+  if (!is("get ") && !is("advance ")) desk_.scheduler().noteActivity();
   std::vector<std::string> out = dialogs_.takeEvents();
   out.push_back(reply);
   return out;

@@ -154,9 +154,10 @@ class ServiceNotifier {
     if (fd_ >= 0)
       (void)!sendto(fd_, msg.data(), msg.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&addr_), addrLen_);
   }
-  // Keep-alive at half the watchdog period, only while output ticks come.
-  void watchdog(int64_t now, uint64_t ticks) {
-    if (watchdogMs_ <= 0 || ticks == lastTicks_ || now - lastPing_ < watchdogMs_ / 2) return;
+  // Keep-alive at half the watchdog period, only while output ticks come
+  // (or the tick rests on an idle desk: the loop itself is alive).
+  void watchdog(int64_t now, uint64_t ticks, bool tickResting) {
+    if (watchdogMs_ <= 0 || (ticks == lastTicks_ && !tickResting) || now - lastPing_ < watchdogMs_ / 2) return;
     lastTicks_ = ticks;
     lastPing_ = now;
     send("WATCHDOG=1");
@@ -230,6 +231,9 @@ int RunHeadless(const ProgramOptions& opts) {
   Console console(desk, consoleDialogs);
   Scheduler& clock = desk.scheduler();
   const bool realTime = !clock.manual();
+  // Nothing draws this desk: an idle show wakes only for what it must send.
+  clock.setViewless(true);
+  clock.setResting(realTime);
 
   // Output ticks are counted for the watchdog and the readiness report.
   uint64_t ticks = 0;
@@ -334,6 +338,7 @@ int RunHeadless(const ProgramOptions& opts) {
     }
     notifier.send("RELOADING=1");
     const std::string e = LoadProjectFile(desk, file);
+    clock.noteActivity();
     if (!e.empty()) {
       log.line("reloading " + file + " failed: " + e + "; the show goes on unchanged");
       if (!service) std::cerr << "lumora: " << file << ": " << e << '\n';
@@ -403,7 +408,7 @@ int RunHeadless(const ProgramOptions& opts) {
       const std::string l = health->logLineDue(clock.now());
       if (!l.empty()) log.line(l);
     }
-    if (realTime) notifier.watchdog(clock.now(), ticks);
+    if (realTime) notifier.watchdog(clock.now(), ticks, outputTick.restSeen != 0);
   }
 
   if (stopSignal != 0) {

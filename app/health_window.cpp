@@ -102,6 +102,9 @@ Health::Health(Desk& desk)
   menu_.onClick = [this] { Show(); };
   Health_Timer.setInterval(kSampleMs);
   Health_Timer.onTimer = [this] { Health_Timer_Timer(); };
+  // It samples and judges; nothing the tick mixes changes, so a resting tick
+  // stays asleep.
+  Health_Timer.passive = true;
 }
 
 OutputWire* Health::wire() const { return OutputWire::Of(desk()); }

@@ -129,6 +129,9 @@ Remote::Remote(Desk& desk)
   Push_Timer.setInterval(kPushMs);
   Push_Timer.setEnabled(false);
   Push_Timer.onTimer = [this] { Push_Timer_Timer(); };
+  // The actions it hands on run as console commands, which wake a resting
+  // tick themselves; sending the state changes nothing the tick mixes.
+  Push_Timer.passive = true;
 }
 
 Remote::~Remote() { Disable(); }

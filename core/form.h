@@ -260,9 +260,20 @@ class Timer {
   bool Fire();
   bool running() const { return running_; }
 
+  // Resting (only where the host's scheduler rests, see Scheduler::setResting):
+  // a timer whose event would only redo what its last one did while nothing
+  // else happened (the output tick recomputing an unchanged frame) says so
+  // here, asked after each event; it then sleeps until the desk sees
+  // activity. Unset, the timer never rests.
+  std::function<bool()> mayRest;
+  // A passive timer's events are not activity (a blinking light).
+  bool passive = false;
+
   // Scheduler bookkeeping.
   int64_t due = 0;
   uint64_t seq = 0;
+  int64_t lastFired = 0;
+  uint64_t restSeen = 0;  // the activity count it rests on; 0 = awake
 
  private:
   void restart();

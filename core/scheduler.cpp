@@ -26,9 +26,9 @@ int64_t Scheduler::now() const { return manual_ ? manualNow_ : steadyMs() - orig
 
 void Scheduler::add(Timer* t) { timers_.push_back(t); }
 
-void Scheduler::watchFd(int fd, std::function<void()> onReadable) {
+void Scheduler::watchFd(int fd, std::function<void()> onReadable, bool activity) {
   unwatchFd(fd);
-  watches_.push_back(FdWatch{fd, std::move(onReadable)});
+  watches_.push_back(FdWatch{fd, std::move(onReadable), activity});
   if (onWatchesChanged) onWatchesChanged();
 }
 
@@ -42,6 +42,7 @@ void Scheduler::unwatchFd(int fd) {
 void Scheduler::fdReadable(int fd) {
   for (const FdWatch& w : watches_) {
     if (w.fd != fd) continue;
+    if (w.activity) noteActivity();
     // A copy: the handler may change the watches.
     const std::function<void()> f = w.onReadable;
     if (f) f();
@@ -52,7 +53,26 @@ void Scheduler::fdReadable(int fd) {
 
 void Scheduler::remove(Timer* t) { timers_.erase(std::remove(timers_.begin(), timers_.end(), t), timers_.end()); }
 
+void Scheduler::setResting(bool on) {
+  resting_ = on;
+  if (!resting_)
+    for (Timer* t : timers_) t->restSeen = 0;
+  if (onScheduleChanged) onScheduleChanged();
+}
+
+void Scheduler::noteActivity() {
+  ++activity_;
+  // Only a host that rests has resting timers to wake.
+  if (resting_ && onScheduleChanged) onScheduleChanged();
+}
+
+int64_t Scheduler::dueOf(const Timer* t) const {
+  if (t->restSeen == 0 || t->restSeen != activity_) return t->due;
+  return std::max(t->due, t->lastFired + kRestFallbackMs);
+}
+
 void Scheduler::restarted(Timer* t) {
+  t->restSeen = 0;
   if (t->Enabled()) {
     t->due = now() + t->Interval();
     t->seq = nextSeq_++;
@@ -63,8 +83,10 @@ void Scheduler::restarted(Timer* t) {
 Timer* Scheduler::earliest(int64_t limit) const {
   Timer* best = nullptr;
   for (Timer* t : timers_) {
-    if (!t->Enabled() || t->Interval() <= 0 || t->due > limit) continue;
-    if (!best || t->due < best->due || (t->due == best->due && t->seq < best->seq)) best = t;
+    if (!t->Enabled() || t->Interval() <= 0) continue;
+    const int64_t d = dueOf(t);
+    if (d > limit) continue;
+    if (!best || d < dueOf(best) || (d == dueOf(best) && t->seq < best->seq)) best = t;
   }
   return best;
 }
@@ -73,7 +95,20 @@ void Scheduler::fireOne(Timer* t, int64_t at) {
   // The next period counts from this one's due time; a handler that changes
   // the timer's interval or state restarts it itself.
   t->due = at + t->Interval();
-  if (!t->running()) t->Fire();
+  // A timer woken from rest long after its due time keeps its beat from now
+  // instead of replaying the periods it slept through.
+  if (t->due <= now()) t->due = now() + t->Interval();
+  t->lastFired = at;
+  const uint64_t before = activity_;
+  const bool fired = t->Fire();
+  if (fired) {
+    // mayRest answers whether this event changed nothing other timers
+    // compute from and the next would only repeat it; a passive timer's
+    // events never change such things. Either way it wakes nobody.
+    const bool rests = resting_ && t->mayRest && t->mayRest();
+    t->restSeen = rests ? before : 0;
+    if (!rests && !t->passive) ++activity_;
+  }
   if (afterFire) afterFire();
 }
 
@@ -84,8 +119,9 @@ void Scheduler::advance(int64_t ms) {
   for (; events < kMaxEventsPerAdvance; ++events) {
     Timer* t = earliest(target);
     if (!t) break;
-    manualNow_ = std::max(manualNow_, t->due);
-    fireOne(t, t->due);
+    const int64_t at = dueOf(t);
+    manualNow_ = std::max(manualNow_, at);
+    fireOne(t, at);
   }
   // A nested advance (a dialog inside a handler) may already have gone further.
   manualNow_ = std::max(manualNow_, target);
@@ -103,11 +139,14 @@ void Scheduler::runDue() {
   // Each timer fires at most once per call: a late timer does not burst.
   std::vector<Timer*> due;
   for (Timer* t : timers_)
-    if (t->Enabled() && t->Interval() > 0 && t->due <= n) due.push_back(t);
-  std::sort(due.begin(), due.end(), [](Timer* a, Timer* b) { return a->due != b->due ? a->due < b->due : a->seq < b->seq; });
+    if (t->Enabled() && t->Interval() > 0 && dueOf(t) <= n) due.push_back(t);
+  std::sort(due.begin(), due.end(), [this](Timer* a, Timer* b) {
+    const int64_t da = dueOf(a), db = dueOf(b);
+    return da != db ? da < db : a->seq < b->seq;
+  });
   for (Timer* t : due) {
     if (std::find(timers_.begin(), timers_.end(), t) == timers_.end()) continue;  // removed meanwhile
-    if (!t->Enabled() || t->due > n) continue;                                     // changed meanwhile
+    if (!t->Enabled() || dueOf(t) > n) continue;                                   // changed meanwhile
     int64_t at = t->due;
     // More than one period behind (a busy handler, a machine waking from
     // sleep, a clock jump): the missed periods are skipped, not replayed.
@@ -121,7 +160,8 @@ std::optional<int64_t> Scheduler::nextDue() const {
   std::optional<int64_t> best;
   for (Timer* t : timers_) {
     if (!t->Enabled() || t->Interval() <= 0 || t->running()) continue;
-    if (!best || t->due < *best) best = t->due;
+    const int64_t d = dueOf(t);
+    if (!best || d < *best) best = d;
   }
   return best;
 }

@@ -43,14 +43,31 @@ class Scheduler {
   struct FdWatch {
     int fd;
     std::function<void()> onReadable;
+    bool activity = true;  // what arrives may change what resting timers compute
   };
   bool watchesFds() const { return !manual_; }
-  void watchFd(int fd, std::function<void()> onReadable);
+  void watchFd(int fd, std::function<void()> onReadable, bool activity = true);
   void unwatchFd(int fd);
   const std::vector<FdWatch>& fdWatches() const { return watches_; }
   void fdReadable(int fd);
   // Told when the set of watched descriptors changes.
   std::function<void()> onWatchesChanged;
+
+  // Resting (real-time hosts): a timer that may rest (Timer::mayRest) is not
+  // due again until something happens that could change what it computes —
+  // another timer's event, readable data, an operator's input or a console
+  // command, which hosts report with noteActivity. An idle desk then wakes
+  // only for what it must do; at worst a resting timer still fires every
+  // kRestFallbackMs. Only hosts switch it on (the manual clock of scripts and
+  // tests keeps every event unless a test asks).
+  static constexpr int64_t kRestFallbackMs = 1000;
+  void setResting(bool on);
+  bool resting() const { return resting_; }
+  void noteActivity();
+  // No view draws the desk (the headless host): timers that only keep a
+  // light blinking may rest too.
+  void setViewless(bool on) { viewless_ = on; }
+  bool viewless() const { return viewless_; }
 
   // Told whenever the schedule may have moved (hosts re-arm their wake-up).
   std::function<void()> onScheduleChanged;
@@ -59,6 +76,7 @@ class Scheduler {
 
  private:
   Timer* earliest(int64_t limit) const;
+  int64_t dueOf(const Timer* t) const;
   void fireOne(Timer* t, int64_t at);
 
   bool manual_;
@@ -67,6 +85,9 @@ class Scheduler {
   uint64_t nextSeq_ = 1;
   std::vector<Timer*> timers_;
   std::vector<FdWatch> watches_;
+  bool resting_ = false;
+  bool viewless_ = false;
+  uint64_t activity_ = 1;
 };
 
 }  // namespace lumora

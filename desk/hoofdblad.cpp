@@ -8,6 +8,7 @@
 #include "desk/editpatchlist.h"
 #include "core/levels.h"
 #include "core/output_tick.h"
+#include "output/output_wire.h"
 #include "remote/bcf.h"
 #include "desk/realout.h"
 #include "output/art_config.h"
@@ -38,6 +39,11 @@ Hoofdblad::Hoofdblad(Desk& desk) : Form(desk, "Hoofdblad") {
   Clearall.setCaption("Clear");
   Timer1.setInterval(70);
   Timer1.onTimer = [this] { Timer1_Timer(); };
+  // With no adapter selected the tick only recomputes the frame, which stays
+  // as it is until something changes; an adapter's step polls its device
+  // every tick.
+  Timer1.mayRest = [this] { return this->desk().state.AdapterType == 0 && OutputWire::TickMayRest(this->desk()); };
+  Timer1.passive = true;  // the frame it makes feeds the wire, no other timer
   Submix.setToolTipText("Sub Main");
   Submix_Plus.setCaption("+");
   Submix_Minus.setCaption("-");

@@ -4,6 +4,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMessageBox>
 
 #include "app/desk.h"
@@ -67,6 +68,7 @@ GuiHost::GuiHost(Desk& desk) : desk_(desk) {
   desk_.scheduler().onWatchesChanged = [this] { followWatches(); };
   followWatches();
   if (qApp) qApp->installEventFilter(this);
+  if (!desk_.scheduler().manual()) desk_.scheduler().setResting(true);
 }
 
 void GuiHost::followWatches() {
@@ -89,6 +91,29 @@ void GuiHost::followWatches() {
 }
 
 bool GuiHost::eventFilter(QObject* obj, QEvent* ev) {
+  switch (ev->type()) {
+    // An operator's input may change what the resting output tick computes.
+    case QEvent::MouseMove:
+      if (static_cast<QMouseEvent*>(ev)->buttons() == Qt::NoButton) break;  // a hover changes nothing
+      [[fallthrough]];
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::Shortcut:
+    case QEvent::InputMethod:
+    case QEvent::Drop:
+    case QEvent::Close:
+      desk_.scheduler().noteActivity();
+      break;
+    default:
+      break;
+  }
   if (ev->type() != QEvent::KeyPress || !obj->isWidgetType()) return false;
   auto* ke = static_cast<QKeyEvent*>(ev);
   // A key event travels up the parents; hand it to the form once.

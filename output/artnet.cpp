@@ -73,7 +73,10 @@ void D_ArtNet::followSocket() {
     watchedFd_ = -1;
   }
   if (watch && watchedFd_ < 0) {
-    sch.watchFd(fd, [this] { ArtSocket_DataArrival(); });
+    // What arrives never changes what the output tick mixes (received DMX
+    // has no effect, polls are answered), so it does not wake a resting
+    // tick — nor do the desk's own broadcasts coming back.
+    sch.watchFd(fd, [this] { ArtSocket_DataArrival(); }, /*activity=*/false);
     watchedFd_ = fd;
   }
   ArtSocket.setEnabled(socket_->bound() && !watch);
@@ -198,6 +201,14 @@ void SetupArtNet(Desk& d) {
   Hoofdblad& h = d.hoofdblad();
   h.Art_Time.setInterval(D_ArtNet::kSendInterval);
   h.Art_Time.onTimer = [&net] { net.Art_Time_Timer(); };
+  // The light's blink changes nothing the tick reads. The wire sends ArtDmx
+  // on its own deadlines, so where no view shows the light the timer may
+  // rest — unless it sends itself (the loop-back twin).
+  h.Art_Time.passive = true;
+  h.Art_Time.mayRest = [&d] {
+    OutputWire* w = OutputWire::Of(d);
+    return d.scheduler().viewless() && w && !w->ArtSendsInline();
+  };
   // No port is on at start: indicator and label as ArtApply leaves them.
   h.Picture1.setBackColor(kButtonFace);
   h.Label3.setEnabled(false);

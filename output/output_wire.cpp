@@ -179,10 +179,11 @@ void OutputWire::NoteError(Desk& desk, const std::string& text) {
 
 void OutputWire::recordTick() {
   // Only the tick its timer runs is measured; a timer started anew (enabled
-  // again, or a new period) begins a new run with no period before it.
+  // again, or a new period) or woken from rest on an idle desk begins a new
+  // run with no period before it.
   const Timer& t = desk_.hoofdblad().Timer1;
   if (!t.running()) return;
-  const bool newRun = t.seq != tickSeq_;
+  const bool newRun = t.seq != tickSeq_ || t.restSeen != 0;
   tickSeq_ = t.seq;
   tickRecorder_.record(healthNow(), t.Interval(), newRun);
 }

@@ -37,6 +37,12 @@ class OutputWire {
   static WireSender* AdapterSenderOf(Desk& desk);
   static WireSender* ArtNetSenderOf(Desk& desk);
   static WireSender* SacnSenderOf(Desk& desk);
+  // Whether the output tick may rest on an idle desk: not while it sends
+  // sACN itself (the loop-back twin), whose keep-alives ride on the tick.
+  static bool TickMayRest(Desk& desk) {
+    OutputWire* w = Of(desk);
+    return !w || !w->sacn_.inlineOnly();
+  }
   // Ends the desk's wire thread for good (the exit operation).
   static void StopOf(Desk& desk);
 
@@ -47,6 +53,8 @@ class OutputWire {
   // Art_Time: publishes the frame as it stands; under the manual clock (or
   // with the loop-back socket) sends ArtDmx now.
   void ArtTick();
+  // Whether Art_Time's own event sends ArtDmx (manual clock, loop-back twin).
+  bool ArtSendsInline() const { return inline_ || artnet_.inlineOnly(); }
   // Publishes the current frame and settings.
   void Publish();
   // The sACN settings changed: publishes them; inline (manual clock or

@@ -50,6 +50,12 @@ class PlayRunner {
   // Stops it: no more steps, no more output.
   void Stop(int i);
 
+  // Whether any sequence is started (else a level tick only clears).
+  bool anyStarted() const {
+    for (const SequenceRun& r : runs_)
+      if (r.started) return true;
+    return false;
+  }
   // One 100 ms level tick: advances the fades of every started sequence
   // that has a level, clears PlayChaseLevels and merges every started
   // sequence into it by highest level. While fading, live and target

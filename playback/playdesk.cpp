@@ -137,6 +137,9 @@ Playdesk::Playdesk(Desk& d) : Form(d, "Playdesk") {
   Delay_Timer.onTimer = [this] { Delay_Timer_Timer(); };
   Timer3.setInterval(100);
   Timer3.onTimer = [this] { Timer3_Timer(); };
+  // With no sequence started, once the levels are cleared the level tick
+  // only clears what is clear.
+  Timer3.mayRest = [this] { return !levelsChanged_ && !runner_.anyStarted(); };
   Timer1.onTimer([this](int i) {
     const int period = runner_.Step(desk().state, i);
     if (period > 0) {
@@ -496,7 +499,9 @@ std::array<SequenceWeights, kRunnerStates> Playdesk::SequenceLevels() const {
 void Playdesk::Timer3_Timer() {
   DeskState& s = desk().state;
   const bool fading = s.RunMode && (s.AutotakeRunning || s.CrossfadeRunning);
+  const auto before = s.PlayChaseLevels;
   runner_.BuildLevels(s, SequenceLevels(), fading, s.CrossfadePos);
+  levelsChanged_ = s.PlayChaseLevels != before;
 }
 
 }  // namespace lumora

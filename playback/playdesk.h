@@ -161,6 +161,7 @@ class Playdesk : public Form {
   bool validScreen(int n) const { return n >= 0 && n < kScreens; }
 
   PlayRunner runner_;
+  bool levelsChanged_ = true;  // the last level tick changed PlayChaseLevels
   bool loadingFader_ = false;
   bool drawingFader_ = false;
 };
