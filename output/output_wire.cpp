@@ -65,6 +65,20 @@ OutputWire* OutputWire::Of(Desk& desk) {
   return it == m.end() ? nullptr : it->second;
 }
 
+bool OutputWire::TickMayRest(Desk& desk) {
+  OutputWire* w = Of(desk);
+  if (!w || !w->sacn_.inlineOnly()) return true;
+  for (const SacnPortRec& p : desk.state.SacnPorts)
+    if (p.Enabled) return false;
+  return true;
+}
+
+bool OutputWire::Exists(const OutputWire* w) {
+  for (const auto& [desk, wire] : Wires())
+    if (wire == w) return true;
+  return false;
+}
+
 WireSender* OutputWire::AdapterSenderOf(Desk& desk) {
   OutputWire* w = Of(desk);
   return w ? &w->adapter_ : nullptr;

@@ -33,16 +33,16 @@ class OutputWire {
 
   // The desk's wire (nullptr before SetupOutput made it).
   static OutputWire* Of(Desk& desk);
+  // Whether w still exists: an object that may outlive the wire (the desk
+  // ends its subsystems' objects in the order they were made) asks first.
+  static bool Exists(const OutputWire* w);
   // The adapter sender of the desk's wire, for WireHold (nullptr when none).
   static WireSender* AdapterSenderOf(Desk& desk);
   static WireSender* ArtNetSenderOf(Desk& desk);
   static WireSender* SacnSenderOf(Desk& desk);
   // Whether the output tick may rest on an idle desk: not while it sends
   // sACN itself (the loop-back twin), whose keep-alives ride on the tick.
-  static bool TickMayRest(Desk& desk) {
-    OutputWire* w = Of(desk);
-    return !w || !w->sacn_.inlineOnly();
-  }
+  static bool TickMayRest(Desk& desk);
   // Ends the desk's wire thread for good (the exit operation).
   static void StopOf(Desk& desk);
 

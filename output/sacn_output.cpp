@@ -125,7 +125,8 @@ SacnOutput::SacnOutput(DeskCore& d, OutputWire* wire, Form& mainDesk)
 }
 
 SacnOutput::~SacnOutput() {
-  if (wire_) wire_->setSacnSocket(nullptr, false);
+  // The wire is made first and so ends first when the desk ends.
+  if (wire_ && OutputWire::Exists(wire_)) wire_->setSacnSocket(nullptr, false);
   auto& m = Outputs();
   auto it = m.find(&d_);
   if (it != m.end() && it->second == this) m.erase(it);
