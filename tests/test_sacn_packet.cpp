@@ -11,27 +11,14 @@
 #include "output/sacn_packet.h"
 #include "output/sacn_wire.h"
 #include "platform/sacn_socket.h"
+#include "tests/support/same_bytes.h"
 
 namespace lumora::sacn {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Compares two byte strings; on a difference names the first differing
-// offset with both values.
-::testing::AssertionResult SameBytes(const Bytes& expected, const uint8_t* actual, std::size_t actualSize) {
-  if (actualSize != expected.size())
-    return ::testing::AssertionFailure() << "size " << actualSize << ", expected " << expected.size();
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    if (expected[i] != actual[i]) {
-      std::ostringstream os;
-      os << "first difference at offset " << i << ": got 0x" << std::hex << int(actual[i]) << ", expected 0x"
-         << int(expected[i]);
-      return ::testing::AssertionFailure() << os.str();
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
+using lumora::testing::SameBytes;
 
 void Append(Bytes& b, std::initializer_list<int> v) {
   for (int x : v) b.push_back(static_cast<uint8_t>(x));
