@@ -174,6 +174,7 @@ class PlaydeskView : public FormView {
 
     auto* strip = new QGridLayout;
     strip->setHorizontalSpacing(4);
+    QList<QWidget*> pageMoving;
     for (int k = 0; k < 12; ++k) {
       auto* fn = new QLabel(page);
       fn->setFixedWidth(64);
@@ -189,6 +190,7 @@ class PlaydeskView : public FormView {
       name->setFixedWidth(64);
       name->setAlignment(Qt::AlignCenter);
       binder().bind(name, m_.Text5[k]);
+      pageMoving << fn << s << lvl << name;
       strip->addWidget(fn, 0, k, Qt::AlignHCenter);
       strip->addWidget(s, 1, k, Qt::AlignHCenter);
       strip->addWidget(lvl, 2, k, Qt::AlignHCenter);
@@ -196,6 +198,7 @@ class PlaydeskView : public FormView {
     }
     strip->setRowStretch(1, 1);
     pv->addLayout(strip, 1);
+    PaintOverGroupFace(page, pageMoving);
     top->addWidget(page, 1);
 
     // ---- masters
@@ -213,6 +216,7 @@ class PlaydeskView : public FormView {
     binder().bind(clearAll, m_.Clear_All);
     mg->addWidget(clearAll, 2, 0, 1, 2);
     mg->setRowStretch(1, 1);
+    PaintOverGroupFace(masters, {mainF, presetF});
     top->addWidget(masters);
 
     // ---- run mode
@@ -224,6 +228,7 @@ class PlaydeskView : public FormView {
     binder().bind(at, m_.Run_Autotake);
     rg->addWidget(sw, 0, 0, 1, 2);
     rg->addWidget(at, 1, 0, 1, 2);
+    QList<QWidget*> runMoving;
     auto side = [&](Control& name, Control& num, const char* letter, int row) {
       auto* l = new QLabel(letter, run);
       auto* n = new QLabel(run);
@@ -233,6 +238,7 @@ class PlaydeskView : public FormView {
       auto* t = new QLabel(run);
       t->setMinimumWidth(120);
       binder().bind(t, name);
+      runMoving << n << t;
       auto* h = new QHBoxLayout;
       h->addWidget(l);
       h->addWidget(n);
@@ -255,6 +261,8 @@ class PlaydeskView : public FormView {
     rg->addWidget(nxt, 7, 0);
     rg->addWidget(ft, 7, 1, Qt::AlignRight);
     rg->setRowStretch(3, 1);
+    runMoving << xf << nxt << ft;
+    PaintOverGroupFace(run, runMoving);
     run->setMinimumWidth(220);
     top->addWidget(run);
 

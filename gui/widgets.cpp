@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QStyleOptionGroupBox>
 
 #include "gui/binder.h"
 
@@ -28,6 +29,38 @@ void ColourPatch::paintEvent(QPaintEvent*) {
   if (!c_.Caption().empty()) {
     p.setPen(col.lightness() > 128 ? Qt::black : Qt::white);
     p.drawText(rect(), Qt::AlignCenter, QString::fromStdString(c_.Caption()));
+  }
+}
+
+namespace {
+
+// The colour inside a group box's frame: the frame drawn by the box's style
+// over the window face, read back in its middle.
+QColor GroupFace(QWidget* box) {
+  QStyleOptionGroupBox opt;
+  opt.initFrom(box);
+  opt.rect = QRect(0, 0, 64, 96);
+  opt.subControls = QStyle::SC_GroupBoxFrame;
+  opt.lineWidth = 1;
+  QImage img(opt.rect.size(), QImage::Format_RGB32);
+  img.fill(box->palette().color(QPalette::Window));
+  QPainter p(&img);
+  box->style()->drawComplexControl(QStyle::CC_GroupBox, &opt, &p, box);
+  p.end();
+  return img.pixelColor(32, 64);
+}
+
+}  // namespace
+
+void PaintOverGroupFace(QWidget* box, const QList<QWidget*>& widgets) {
+  const QColor face = GroupFace(box);
+  for (QWidget* w : widgets) {
+    // A role the styles do not draw with: only the background fill uses it.
+    QPalette p = w->palette();
+    p.setColor(QPalette::AlternateBase, face);
+    w->setPalette(p);
+    w->setBackgroundRole(QPalette::AlternateBase);
+    w->setAutoFillBackground(true);
   }
 }
 

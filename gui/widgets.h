@@ -26,6 +26,14 @@ class ColourPatch : public QWidget, public ShowsControl {
   std::string caption_;
 };
 
+// Widgets that change often inside a group box (faders, level numbers) fill
+// their own background with the box's face colour, so a repaint of one of
+// them stops there: without it the box paints its frame again under each
+// change, and some styles draw that frame as a stretched picture (costly,
+// and spread over a thread pool). The colour is the one the box shows, so
+// the look does not change; the style draws the widgets as before.
+void PaintOverGroupFace(QWidget* box, const QList<QWidget*>& widgets);
+
 // Keeps a fixed caption label shown exactly while its field is shown, for
 // captions the model does not know of (the field's control hides alone).
 void FollowVisibility(QWidget* caption, QWidget* field);

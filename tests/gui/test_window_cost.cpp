@@ -4,18 +4,39 @@
 #include <gtest/gtest.h>
 
 #include <QFrame>
+#include <QGroupBox>
 #include <QImage>
 #include <QSlider>
 #include <QStyle>
 #include <cstring>
 
 #include "desk/hoofdblad.h"
+#include "playback/playdesk.h"
 #include "view_test_fixture.h"
 
 namespace lumora::gui {
 namespace {
 
 class WindowCost : public testing::ViewTest {};
+
+// Counts the paint events one widget receives.
+class PaintCount : public QObject {
+ public:
+  explicit PaintCount(QWidget* w) { w->installEventFilter(this); }
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+QGroupBox* Box(QWidget* v, const QString& title) {
+  for (auto* g : v->findChildren<QGroupBox*>())
+    if (g->title() == title) return g;
+  return nullptr;
+}
 
 bool UnderStyleSheet(const QWidget* w) { return std::strcmp(w->style()->metaObject()->className(), "QStyleSheetStyle") == 0; }
 
@@ -53,6 +74,38 @@ TEST_F(WindowCost, StripKeepsItsLookWithoutAStyleSheetOverItsWidgets) {
   QLineEdit* name = edit(v, "1");
   ASSERT_TRUE(name);
   EXPECT_TRUE(name->styleSheet().contains("#ff0000"));
+}
+
+// A moving fader or a changing level in the play desk repaints itself, not
+// the group box around it, and looks as it did (its background is the box's
+// face, pixel for pixel).
+TEST_F(WindowCost, PlayFadersRepaintWithoutTheirGroupBox) {
+  FormView* v = open(desk->playdesk());
+  ASSERT_TRUE(v);
+  for (int i = 0; i < 3; ++i) QApplication::processEvents();
+  QGroupBox* page = Box(v, "Page");
+  QGroupBox* run = Box(v, "Run");
+  ASSERT_TRUE(page && run);
+  auto* fader = qobject_cast<QSlider*>(v->binder().widgetOf(desk->playdesk().Slider1[0]));
+  auto* cross = qobject_cast<QSlider*>(v->binder().widgetOf(desk->playdesk().Run_Crossfade));
+  ASSERT_TRUE(fader && cross);
+  // The face the box shows between its faders is what a fader fills with.
+  const QImage img = page->grab().toImage();
+  const QPoint inFader = fader->mapTo(page, QPoint(1, fader->height() / 2));
+  const QPoint between = inFader - QPoint(3, 0);
+  ASSERT_FALSE(fader->geometry().contains(fader->parentWidget()->mapFrom(page, between)));
+  EXPECT_EQ(img.pixelColor(inFader), img.pixelColor(between));
+  PaintCount pagePaints(page), runPaints(run), faderPaints(fader), crossPaints(cross);
+  desk->playdesk().Slider1[0].setValue(100);
+  desk->playdesk().Slider1[0].Change();
+  desk->playdesk().Run_Crossfade.setValue(desk->playdesk().Run_Crossfade.Value() == 50 ? 60 : 50);
+  host->syncAll();
+  QApplication::processEvents();
+  EXPECT_EQ(fader->value(), 100);
+  EXPECT_GE(faderPaints.paints, 1);
+  EXPECT_GE(crossPaints.paints, 1);
+  EXPECT_EQ(pagePaints.paints, 0);
+  EXPECT_EQ(runPaints.paints, 0);
 }
 
 }  // namespace
