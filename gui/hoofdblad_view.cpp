@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -67,13 +68,34 @@ class StripFrame : public QFrame {
   }
 
  protected:
-  void paintEvent(QPaintEvent*) override {
+  void paintEvent(QPaintEvent* e) override {
     QPainter p(this);
     p.setPen(Qt::NoPen);
     p.setBrush(kBack);
     p.setRenderHint(QPainter::Antialiasing);
-    p.drawRoundedRect(QRectF(rect()), 4, 4);
+    // Most repaints are under one box of the strip: a plain fill there; the
+    // rounded outline only where a corner is touched.
+    const QRect all = rect();
+    const QRect corners[] = {{all.topLeft(), QSize(kRadius, kRadius)},
+                             {all.topRight() - QPoint(kRadius - 1, 0), QSize(kRadius, kRadius)},
+                             {all.bottomLeft() - QPoint(0, kRadius - 1), QSize(kRadius, kRadius)},
+                             {all.bottomRight() - QPoint(kRadius - 1, kRadius - 1), QSize(kRadius, kRadius)}};
+    for (const QRect& r : e->region()) {
+      bool corner = false;
+      for (const QRect& c : corners) corner = corner || c.intersects(r);
+      if (!corner) {
+        p.fillRect(r, kBack);
+        continue;
+      }
+      p.save();
+      p.setClipRect(r);
+      p.drawRoundedRect(QRectF(all), kRadius, kRadius);
+      p.restore();
+    }
   }
+
+ private:
+  static constexpr int kRadius = 4;
 };
 
 QLabel* caption(const QString& text, QWidget* parent) {
@@ -173,6 +195,8 @@ class HoofdbladView : public FormView {
       names_[k] = name;
       auto* s = new DeskFader(frame);
       binder().bind(s, m_.Slider1[k]);
+      // A moving fader repaints itself, not the panel under it.
+      PaintOverFace(StripFrame::kBack, {s});
       faders_[k] = s;
       auto* level = new SelectAllEdit(frame);
       level->setReadOnly(true);

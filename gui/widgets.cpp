@@ -52,8 +52,9 @@ QColor GroupFace(QWidget* box) {
 
 }  // namespace
 
-void PaintOverGroupFace(QWidget* box, const QList<QWidget*>& widgets) {
-  const QColor face = GroupFace(box);
+void PaintOverGroupFace(QWidget* box, const QList<QWidget*>& widgets) { PaintOverFace(GroupFace(box), widgets); }
+
+void PaintOverFace(const QColor& face, const QList<QWidget*>& widgets) {
   for (QWidget* w : widgets) {
     // A role the styles do not draw with: only the background fill uses it.
     QPalette p = w->palette();

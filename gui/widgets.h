@@ -33,6 +33,8 @@ class ColourPatch : public QWidget, public ShowsControl {
 // and spread over a thread pool). The colour is the one the box shows, so
 // the look does not change; the style draws the widgets as before.
 void PaintOverGroupFace(QWidget* box, const QList<QWidget*>& widgets);
+// The same over a panel of one known colour.
+void PaintOverFace(const QColor& face, const QList<QWidget*>& widgets);
 
 // Keeps a fixed caption label shown exactly while its field is shown, for
 // captions the model does not know of (the field's control hides alone).
