@@ -1,3 +1,6 @@
+// liblumora_midi.so: the surface's MIDI ports on RtMidi (ALSA or JACK). A
+// module of its own, loaded the first time the surface needs ports, so a desk
+// that never talks MIDI does not map RtMidi, JACK, ALSA and Berkeley DB.
 #include <rtmidi/RtMidi.h>
 
 #include <cstdlib>
@@ -149,6 +152,9 @@ class RtMidiPorts : public MidiPorts {
 
 }  // namespace
 
-std::unique_ptr<MidiPorts> MakeRtMidiPorts() { return std::make_unique<RtMidiPorts>(); }
-
 }  // namespace lumora
+
+// The module's one entry point; the caller owns the ports.
+extern "C" __attribute__((visibility("default"))) lumora::MidiPorts* lumora_midi_make_ports() {
+  return new lumora::RtMidiPorts();
+}
