@@ -18,17 +18,17 @@
 
 namespace lumora {
 
-class Desk;
+class DeskBase;
 
 class ShowKeeper {
  public:
-  explicit ShowKeeper(Desk& d);
+  explicit ShowKeeper(DeskBase& d);
   ~ShowKeeper();
   ShowKeeper(const ShowKeeper&) = delete;
   ShowKeeper& operator=(const ShowKeeper&) = delete;
 
   // The desk's keeper (null only while the desk is being made).
-  static ShowKeeper* of(Desk& d);
+  static ShowKeeper* of(DeskBase& d);
 
   // --- preferences (each change is stored at once) ---
   const UserSettings& settings() const { return settings_; }
@@ -87,7 +87,7 @@ class ShowKeeper {
   void store();
   void offerRecovery(const std::string& target, bool anyProject);
 
-  Desk& d_;
+  DeskBase& d_;
   std::unique_ptr<SettingsStore> store_;
   UserSettings settings_;
   std::string stateFolder_;
