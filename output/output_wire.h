@@ -46,7 +46,7 @@ class OutputWire {
   // Ends the desk's wire thread for good (the exit operation).
   static void StopOf(DeskBase& desk);
 
-  // The output tick's hand-off (Desk::SendFrame): the selected adapter's
+  // The output tick's hand-off (the main desk's Timer1): the selected adapter's
   // preparation, the wire's findings, the frame published, and under the
   // manual clock the adapter's send now.
   void Tick();
