@@ -229,8 +229,9 @@ void Hoofdblad::Timer1_Timer() {
   TickMasters m;
   m.channels = channels.Value();
   m.submix = Submix.Value();
-  m.playMain = d.window<Playdesk>().Main.Value();
-  m.preset = d.window<Playdesk>().Preset.Value();
+  const Playdesk& play = d.window<Playdesk>();
+  m.playMain = play.Main.Value();
+  m.preset = play.Preset.Value();
   MixFrame(d.state, m);
   Realout& mon = d.window<Realout>();
   if (mon.Loaded() && mon.Visible()) mon.UpdateBars();

@@ -81,6 +81,9 @@ class DeskBase : public DeskCore {
   // it come through links(). Every window exists for the desk's whole life.
   template <typename T>
   T& window() const {
+    // The exact class first: a cheap compare where the output tick looks.
+    for (Form* f : forms_)
+      if (typeid(*f) == typeid(T)) return static_cast<T&>(*f);
     for (Form* f : forms_)
       if (auto* w = dynamic_cast<T*>(f)) return *w;
     return missingWindow<T>();
