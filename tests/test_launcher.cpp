@@ -110,6 +110,11 @@ TEST(LumoraCommand, MapsNoGuiLibraryAndAnswersVersionHelpAndCtlWithoutADisplay) 
   const Outcome ctl = Shell(bare + " --ctl /tmp/lumora-launch-no-such.sock get ProjectName");
   EXPECT_EQ(ctl.status, 2);
   EXPECT_NE(ctl.out.find("cannot connect to /tmp/lumora-launch-no-such.sock"), std::string::npos) << ctl.out;
+  // lumora-headless, which a service may start directly, answers the same
+  // (it once ran a whole desk for --version; `timeout` ends such a run).
+  const Outcome direct = Shell(std::string("timeout 10 ") + LUMORA_HEADLESS_BIN + " --version");
+  EXPECT_EQ(direct.status, 0);
+  EXPECT_EQ(direct.out, version.out);
   // Option errors are answered before anything is started.
   const Outcome bad = Shell(bare + " --headless --bogus");
   EXPECT_EQ(bad.status, 2);
