@@ -142,7 +142,7 @@ class ServiceNotifier {
     std::memcpy(addr_.sun_path, p, len);
     if (p[0] == '@') addr_.sun_path[0] = '\0';  // abstract name
     addrLen_ = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + len + (p[0] == '@' ? 0 : 1));
-    fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     const char* w = std::getenv("WATCHDOG_USEC");
     const char* wp = std::getenv("WATCHDOG_PID");
     if (w && (!wp || std::atol(wp) == static_cast<long>(getpid()))) watchdogMs_ = std::atoll(w) / 1000;
@@ -150,23 +150,45 @@ class ServiceNotifier {
   ~ServiceNotifier() {
     if (fd_ >= 0) close(fd_);
   }
-  void send(const std::string& msg) const {
-    if (fd_ >= 0)
-      (void)!sendto(fd_, msg.data(), msg.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&addr_), addrLen_);
+  // A state message (READY, RELOADING, STOPPING). The socket never blocks:
+  // a manager slow to read must not stall the show. A message it has no room
+  // for waits, in order, for the next turn of the loop.
+  void send(const std::string& msg) {
+    if (fd_ < 0) return;
+    pending_.push_back(msg);
+    flush();
   }
+  // Sends what waits; true when nothing is left.
+  bool flush() {
+    while (!pending_.empty()) {
+      if (!sendOne(pending_.front())) return false;
+      pending_.erase(pending_.begin());
+    }
+    return true;
+  }
+  bool waiting() const { return !pending_.empty(); }
   // Keep-alive at half the watchdog period, only while output ticks come
-  // (or the tick rests on an idle desk: the loop itself is alive).
+  // (or the tick rests on an idle desk: the loop itself is alive). One the
+  // manager has no room for is tried again at the next turn.
   void watchdog(int64_t now, uint64_t ticks, bool tickResting) {
     if (watchdogMs_ <= 0 || (ticks == lastTicks_ && !tickResting) || now - lastPing_ < watchdogMs_ / 2) return;
+    if (!flush() || !sendOne("WATCHDOG=1")) return;
     lastTicks_ = ticks;
     lastPing_ = now;
-    send("WATCHDOG=1");
   }
 
  private:
+  // False only when the manager has no room now (any other error drops it).
+  bool sendOne(const std::string& msg) const {
+    const ssize_t n =
+        sendto(fd_, msg.data(), msg.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&addr_), addrLen_);
+    return n >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+  }
+
   int fd_ = -1;
   sockaddr_un addr_{};
   socklen_t addrLen_ = 0;
+  std::vector<std::string> pending_;
   int64_t watchdogMs_ = 0;
   int64_t lastPing_ = 0;
   uint64_t lastTicks_ = 0;
@@ -374,7 +396,9 @@ int RunHeadless(const ProgramOptions& opts) {
     if (deskFdsChanged) syncDeskFds();
     const bool busy = (stdinAlwaysReady && stdinOpen) || (server && server->backlog());
     epoll_event evs[8];
-    const int n = epoll_wait(ep, evs, 8, busy ? 0 : -1);
+    // A state message the manager had no room for is tried again soon.
+    const int n = epoll_wait(ep, evs, 8, busy ? 0 : notifier.waiting() ? 20 : -1);
+    notifier.flush();
     if (n < 0 && errno != EINTR) break;
     for (int i = 0; i < n; ++i) {
       switch (evs[i].data.u64) {

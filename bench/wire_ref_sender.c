@@ -1,7 +1,8 @@
 /* The minimal reference sender of bench/wire_timing.sh: one ArtDmx per
  * universe each period, on absolute deadlines of the monotonic clock, at
  * SCHED_FIFO where permitted. It shows what the capture path itself adds.
- *   wire_ref_sender LOCAL_IP BROADCAST_IP PERIOD_MS UNIVERSES SECONDS */
+ *   wire_ref_sender LOCAL_IP TO_IP PERIOD_MS UNIVERSES SECONDS [SRC_PORT [FIRST_UNIVERSE]]
+ * A source port and first universe of its own let it run beside the desk. */
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sched.h>
@@ -13,13 +14,15 @@
 #include <unistd.h>
 
 int main(int argc, char** argv) {
-  if (argc != 6) {
-    fprintf(stderr, "usage: %s LOCAL_IP BROADCAST_IP PERIOD_MS UNIVERSES SECONDS\n", argv[0]);
+  if (argc < 6 || argc > 8) {
+    fprintf(stderr, "usage: %s LOCAL_IP TO_IP PERIOD_MS UNIVERSES SECONDS [SRC_PORT [FIRST_UNIVERSE]]\n", argv[0]);
     return 2;
   }
   const long period = atol(argv[3]) * 1000000L;
   const int universes = atoi(argv[4]);
   const long rounds = atol(argv[5]) * 1000L / atol(argv[3]);
+  const int srcPort = argc > 6 ? atoi(argv[6]) : 6454;
+  const int first = argc > 7 ? atoi(argv[7]) : 0;
   struct sched_param sp = {.sched_priority = 40};
   if (sched_setscheduler(0, SCHED_FIFO, &sp) != 0) fprintf(stderr, "reference: normal priority\n");
 
@@ -27,7 +30,7 @@ int main(int argc, char** argv) {
   int on = 1;
   setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  struct sockaddr_in local = {.sin_family = AF_INET, .sin_port = htons(6454)};
+  struct sockaddr_in local = {.sin_family = AF_INET, .sin_port = htons((unsigned short)srcPort)};
   inet_pton(AF_INET, argv[1], &local.sin_addr);
   if (bind(fd, (struct sockaddr*)&local, sizeof local) != 0) perror("reference: bind");
   struct sockaddr_in to = {.sin_family = AF_INET, .sin_port = htons(6454)};
@@ -42,7 +45,7 @@ int main(int argc, char** argv) {
     while (next.tv_nsec >= 1000000000L) next.tv_nsec -= 1000000000L, ++next.tv_sec;
     clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, NULL);
     for (int u = 0; u < universes; ++u) {
-      pkt[14] = (unsigned char)u;
+      pkt[14] = (unsigned char)(first + u);
       pkt[18] = (unsigned char)r;
       sendto(fd, pkt, sizeof pkt, 0, (struct sockaddr*)&to, sizeof to);
     }

@@ -114,6 +114,10 @@ bool D_ArtNet::ArtInit() {
   WireHold hold(OutputWire::ArtNetSenderOf(desk_));
   const bool ok = node_.Init();
   self_ = socket_->LocalAddress();
+  // The node's own ArtDmx broadcasts come back to its socket ten times a
+  // second per universe; the system drops them so they never wake the desk.
+  static const std::vector<uint8_t> kArtDmxHead = {'A', 'r', 't', '-', 'N', 'e', 't', 0, 0x00, 0x50};
+  if (ok) socket_->IgnoreOwn(artnet::kPort, kArtDmxHead);
   followSocket();
   if (!ok) OutputWire::NoteError(desk_, "Art-Net: could not start" + (log_.empty() ? std::string() : " (" + log_.back() + ")"));
   return ok;

@@ -38,6 +38,16 @@ class UdpSocket {
   }
   // The descriptor a host can wait on for data arrival (-1: none; poll).
   virtual int fd() const { return -1; }
+  // Has the system drop, before they are queued, datagrams that come from
+  // one of this host's own addresses and `port` and begin with `head`: a
+  // node's own broadcasts coming back, which would otherwise wake the reader
+  // for nothing. Best effort (addresses added later are not covered); false
+  // when it cannot be done, and then such datagrams simply arrive.
+  virtual bool IgnoreOwn(uint16_t port, const std::vector<uint8_t>& head) {
+    (void)port;
+    (void)head;
+    return false;
+  }
 };
 
 // Real backend: POSIX sockets. The local address is `addressOverride` when

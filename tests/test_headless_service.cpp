@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -157,14 +158,25 @@ class Desk {
     a.insert(a.end(), extra.begin(), extra.end());
     return a;
   }
-  // Waits for a notification containing `what`; false when none came.
+  // Waits for a notification containing `what`; false when none came in
+  // time (keep-alives that keep coming do not extend the wait).
   bool waitFor(const std::string& what, int timeoutMs = 20000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
       pollfd p{notify_, POLLIN, 0};
-      if (poll(&p, 1, timeoutMs) <= 0) return false;
+      if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0) return false;
       char buf[4096];
       const ssize_t n = recv(notify_, buf, sizeof buf, 0);
       if (n > 0 && std::string(buf, static_cast<std::size_t>(n)).find(what) != std::string::npos) return true;
+    }
+  }
+  // Forgets the notifications received so far: the next waitFor sees only
+  // what the desk sends from now on.
+  void drain() {
+    char buf[4096];
+    while (recv(notify_, buf, sizeof buf, MSG_DONTWAIT) > 0) {
     }
   }
   // Sends a signal and waits for the end; returns the wait status.
@@ -174,9 +186,29 @@ class Desk {
   }
   // `lumora --headless` replaces itself by lumora-headless: same process.
   void signal(int sig) const { kill(pid_, sig); }
+  // Fills the notification socket's queue as a service manager that has
+  // stopped reading would leave it.
+  void fillNotifyQueue() const {
+    const int s = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const sockaddr_un a = Address(notifyPath_);
+    while (sendto(s, "X", 1, 0, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 1) {
+    }
+    close(s);
+  }
+  // The wait status; a desk still running after a minute is killed and the
+  // test fails rather than hangs.
   int wait() {
     int st = -1;
-    waitpid(pid_, &st, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (waitpid(pid_, &st, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        ADD_FAILURE() << "the desk did not end within a minute\n" << log();
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &st, 0);
+        break;
+      }
+      usleep(10000);
+    }
     pid_ = -1;
     return st;
   }
@@ -202,7 +234,8 @@ struct CtlResult {
 
 // lumora-ctl with the given arguments, each word quoted for the shell.
 CtlResult Ctl(const std::string& args) {
-  std::string command = LUMORA_CTL_BIN;
+  // A desk that stops answering fails the test instead of hanging it.
+  std::string command = std::string(LUMORA_CTL_BIN) + " --timeout 60";
   std::stringstream words(args);
   for (std::string w; words >> w;) command += " '" + w + "'";
   command += " 2>&1";
@@ -236,6 +269,7 @@ TEST(HeadlessService, RunsTheShowIsDrivenOverTheSocketReloadsAndStopsCleanly) {
   ASSERT_EQ(first.status, 0) << first.out;
   const long before = Number(first.out.substr(0, first.out.size() - 1));
   EXPECT_GE(before, 1);
+  desk.drain();
   ASSERT_TRUE(desk.waitFor("WATCHDOG=1"));
   ASSERT_TRUE(desk.waitFor("WATCHDOG=1"));
   const CtlResult later = Ctl(desk.sock + " get Sim.Ftdi.Frames");
@@ -271,6 +305,7 @@ TEST(HeadlessService, RunsTheShowIsDrivenOverTheSocketReloadsAndStopsCleanly) {
   Spit(desk.project, DemoShow("Reloaded show"));
   const std::string log1 = desk.log();
   ASSERT_NE(log1.find("status: Autotake Running"), std::string::npos) << log1;
+  desk.drain();
   desk.signal(SIGHUP);
   ASSERT_TRUE(desk.waitFor("RELOADING=1"));
   ASSERT_TRUE(desk.waitFor("READY=1"));
@@ -278,6 +313,7 @@ TEST(HeadlessService, RunsTheShowIsDrivenOverTheSocketReloadsAndStopsCleanly) {
   EXPECT_NE(desk.log().find("status: Project Loaded"), std::string::npos);
 
   Spit(desk.project, "this is not a show");
+  desk.drain();
   desk.signal(SIGHUP);
   ASSERT_TRUE(desk.waitFor("READY=1"));
   EXPECT_EQ(Ctl(desk.sock + " get ProjectName").out, "ok \"Reloaded show\"\n");
@@ -296,6 +332,27 @@ TEST(HeadlessService, RunsTheShowIsDrivenOverTheSocketReloadsAndStopsCleanly) {
   EXPECT_EQ(log.find("answered"), std::string::npos) << log;  // nothing was asked
   EXPECT_NE(log.find("SIGTERM: stopping the show"), std::string::npos);
   EXPECT_NE(access(desk.sock.c_str(), F_OK), 0);
+}
+
+// A service manager that stops reading its socket (its queue full of
+// keep-alives) must not stall the show: the desk goes on answering, and its
+// state messages follow in order once there is room again.
+TEST(HeadlessService, AServiceManagerThatDoesNotReadNeverStallsTheShow) {
+  Desk desk;
+  Spit(desk.project, DemoShow("Patient", 0));
+  desk.start(desk.service());
+  ASSERT_TRUE(desk.waitFor("READY=1")) << desk.log();
+  desk.fillNotifyQueue();
+  Spit(desk.project, DemoShow("Reloaded while nobody read", 0));
+  desk.signal(SIGHUP);
+  EXPECT_EQ(Ctl(desk.sock + " get ProjectName").out, "ok \"Reloaded while nobody read\"\n");
+  EXPECT_EQ(Ctl(desk.sock + " set DeskLevels(3) 40").out, "ok\n");
+  EXPECT_EQ(Ctl(desk.sock + " get DeskLevels(3)").out, "ok 40\n");
+  desk.drain();
+  ASSERT_TRUE(desk.waitFor("RELOADING=1"));
+  ASSERT_TRUE(desk.waitFor("READY=1"));
+  ASSERT_TRUE(desk.waitFor("WATCHDOG=1"));
+  EXPECT_EQ(WEXITSTATUS(desk.stop(SIGTERM)), 0);
 }
 
 TEST(HeadlessService, AStopSignalKeepsUnsavedWorkInTheAutosave) {

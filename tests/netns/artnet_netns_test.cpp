@@ -239,5 +239,52 @@ TEST_F(ArtNetNetns, DisablingTheLastPortStopsTheBroadcasts) {
   EXPECT_TRUE(cap.take(200).empty());
 }
 
+// The desk's own ArtDmx broadcasts never reach its socket (nothing wakes it
+// for them), while ArtDmx from others — even from this host — and the node's
+// other packets (its poll replies) still arrive.
+TEST_F(ArtNetNetns, TheNodesOwnArtDmxIsDroppedBeforeItWakesTheDesk) {
+  openSetup();
+  const int fd = ArtNet(*desk).socket().fd();
+  ASSERT_GE(fd, 0);
+  auto pending = [fd] {
+    pollfd p{-1, 0, 0};
+    poll(&p, 0, 30);  // the kernel's loop-back delivery
+    int n = 0;
+    uint8_t buf[1024];
+    while (recv(fd, buf, sizeof buf, MSG_DONTWAIT) >= 0) ++n;
+    return n;
+  };
+  pending();
+  desk->hoofdblad().Timer1.setEnabled(false);
+  desk->artConfig().Button1_Click(2);
+  // The node does not read meanwhile: what arrives stays queued.
+  Timer& reader = ArtNet(*desk).ArtSocket;
+  reader.setEnabled(false);
+  advance(300);
+  EXPECT_EQ(cap.take(500).size(), 3u);  // sent, three periods
+  EXPECT_EQ(pending(), 0);
+
+  // Another controller's ArtDmx arrives; so does the node's own poll reply.
+  std::vector<uint8_t> dmx(530, 0);
+  std::memcpy(dmx.data(), "Art-Net", 8);
+  dmx[9] = 0x50;
+  dmx[11] = 14;
+  dmx[16] = 2;
+  sendToNode(dmx);
+  EXPECT_EQ(pending(), 1);
+  // From the node's own address and port, only ArtDmx is dropped.
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(6454);
+  inet_pton(AF_INET, bcast.c_str(), &to.sin_addr);
+  const std::vector<uint8_t> poll = Poll();
+  ASSERT_EQ(sendto(fd, poll.data(), poll.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
+            static_cast<ssize_t>(poll.size()));
+  EXPECT_EQ(pending(), 1);
+  ASSERT_EQ(sendto(fd, dmx.data(), dmx.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
+            static_cast<ssize_t>(dmx.size()));
+  EXPECT_EQ(pending(), 0);
+}
+
 }  // namespace
 }  // namespace lumora
