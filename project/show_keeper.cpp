@@ -102,6 +102,7 @@ ShowKeeper::~ShowKeeper() {
   }
   cv_.notify_all();
   if (worker_.joinable()) worker_.join();
+  releaseStores();
   // A clean exit (nothing unsaved, or the operator let it go) leaves no
   // autosave of its own behind; a desk that ends any other way, or with work
   // nobody confirmed dropping (end of input), keeps them for the next start.
@@ -121,7 +122,16 @@ std::string ShowKeeper::keepUnsavedWork() {
 
 ShowKeeper* ShowKeeper::of(DeskBase& d) { return d.owned<ShowKeeper>(); }
 
+void ShowKeeper::holdStores() { storesHeld_ = true; }
+
+void ShowKeeper::releaseStores() {
+  storesHeld_ = false;
+  if (storePending_) store();
+}
+
 void ShowKeeper::store() {
+  storePending_ = storesHeld_;
+  if (storesHeld_) return;
   std::string err = store_->save(settings_);
   if (!err.empty()) std::cerr << "lumora: the settings could not be stored (" << err << ")\n";
 }

@@ -1,3 +1,6 @@
+// liblumora_midi.so: the MIDI ports on RtMidi (ALSA or JACK), a module the
+// desk loads when the control surface first wants its ports, so that a desk
+// without the surface never maps RtMidi, ALSA and JACK.
 #include <rtmidi/RtMidi.h>
 
 #include <cstdlib>
@@ -149,6 +152,8 @@ class RtMidiPorts : public MidiPorts {
 
 }  // namespace
 
-std::unique_ptr<MidiPorts> MakeRtMidiPorts() { return std::make_unique<RtMidiPorts>(); }
-
 }  // namespace lumora
+
+extern "C" __attribute__((visibility("default"))) lumora::MidiPorts* lumora_midi_open() {
+  return new lumora::RtMidiPorts();
+}
