@@ -11,25 +11,33 @@
 #include "desk/project_text.h"
 #include "desk/realout.h"
 #include "output/art_config.h"
+#include "output/output_wire.h"
+#include "output/setup.h"
 #include "output/portsetup.h"
 #include "playback/instant_screen.h"
 #include "playback/namedit.h"
 #include "playback/playdesk.h"
+#include "playback/setup.h"
+#include "project/setup.h"
 #include "remote/bcf.h"
 #include "remote/bcf_configure.h"
 #include "remote/cli.h"
+#include "remote/setup.h"
 #include "sequences/chases_form.h"
 #include "sequences/fixture_browser.h"
 #include "sequences/fixture_prop.h"
+#include "sequences/setup.h"
 
 namespace lumora {
 
-Desk::Desk(const DeskOptions& opts, Dialogs& dialogs)
-    : DeskCore(opts.manualClock, dialogs), opts_(opts) {
-  platform_.simulated = opts.sim;
+Desk::Desk(const DeskOptions& opts, Dialogs& dialogs) : DeskBase(opts, dialogs) {
   // Construction order is the unload order reversed: the main desk first.
   hoofdblad_ = std::make_unique<Hoofdblad>(*this);
   playdesk_ = std::make_unique<Playdesk>(*this);
+  // What the subsystems below a window may ask of it.
+  DeskLinks& l = links();
+  l.main = &hoofdblad_->link;
+  l.playStatus = &playdesk_->Status;
   realout_ = std::make_unique<Realout>(*this);
   editpatchlist_ = std::make_unique<editpatchlist>(*this);
   channelNames_ = std::make_unique<Channel_Names>(*this);
@@ -52,6 +60,9 @@ Desk::Desk(const DeskOptions& opts, Dialogs& dialogs)
             about_.get(),     portsetup_.get(),     artConfig_.get(),     namedit_.get(),
             instantScreen_.get(), chases_.get(),    fixtureProp_.get(),   bcf_.get(),
             bcfConfigure_.get(), cli_.get(), fixtureBrowser_.get()};
+  l.openFaderFunction = [this](int first) { faderFunctionForm_->OpenOn(first); };
+  l.openButtonFunction = [this](int first) { buttonFunctionForm_->OpenOn(first); };
+  hoofdblad_->project_info.onClick = [this] { projectText_->Show(); };
   registerGlobals();
 }
 
@@ -60,8 +71,7 @@ Desk::~Desk() {
   // they may hold timers and controls of the windows. Then the windows, in
   // the reverse order of their making; a window must not touch a subsystem
   // object in its destructor.
-  eventObserver = nullptr;
-  owned_.clear();
+  releaseOwned();
   forms_.clear();
   cli_.reset();
   bcfConfigure_.reset();
@@ -97,22 +107,10 @@ void Desk::registerGlobals() {
   SetupUndo(*this);
 }
 
-Form* Desk::form(std::string_view name) const {
-  for (Form* f : forms_)
-    if (f->name() == name) return f;
-  return nullptr;
-}
-
 void Desk::Start() { hoofdblad_->Show(); }
 
-void Desk::UnloadAll() {
-  unloading_ = true;
-  for (auto it = forms_.rbegin(); it != forms_.rend(); ++it) {
-    if (*it == hoofdblad_.get()) continue;
-    (*it)->Unload();
-  }
-  hoofdblad_->Unload();
-  ended_ = true;
+void Desk::SendFrame() {
+  if (OutputWire* w = OutputWire::Of(*this)) w->Tick();
 }
 
 }  // namespace lumora

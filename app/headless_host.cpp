@@ -268,6 +268,9 @@ int RunHeadless(const ProgramOptions& opts) {
 
   StatusWatch statusWatch(desk.hoofdblad().Status, desk.playdesk().Status);
   desk.Start();
+  // The recent-projects list reaches the disk after the first frame.
+  ShowKeeper* keeper = ShowKeeper::of(desk);
+  if (keeper) keeper->holdStores();
   if (opts.demo) LoadDemoShow(desk);
   {
     std::string e = OpenStartupProject(desk, opts.project);
@@ -299,6 +302,7 @@ int RunHeadless(const ProgramOptions& opts) {
   }
   ServiceNotifier notifier;
   notifier.send("READY=1");
+  if (keeper) keeper->releaseStores();
 
   const int ep = epoll_create1(EPOLL_CLOEXEC);
   const int timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);

@@ -84,11 +84,11 @@ const char* Health::AdapterName(int type) {
   return type >= 0 && type < SendTally::kAdapters ? kNames[type] : "";
 }
 
-Health::Health(Desk& desk)
+Health::Health(DeskBase& desk)
     : Form(desk, "Health"),
-      indicator_(desk.hoofdblad(), "Output_Indicator", Kind::Label),
-      menu_(desk.hoofdblad(), "Output_Health", Kind::Menu),
-      Health_Timer(desk.hoofdblad(), "Health_Timer") {
+      indicator_(desk.window<Hoofdblad>(), "Output_Indicator", Kind::Label),
+      menu_(desk.window<Hoofdblad>(), "Output_Health", Kind::Menu),
+      Health_Timer(desk.window<Hoofdblad>(), "Health_Timer") {
   setCaption("Output Health");
   Poll.setCaption("Poll");
   Poll.setToolTipText("Broadcast an ArtPoll: every Art-Net node on the network answers");
@@ -125,8 +125,8 @@ TickRecorder::Figures Health::tickSinceStart() const {
 }
 
 std::vector<uint16_t> Health::sentUniverses() const {
-  Desk& d = desk();
-  return d.artConfig().net ? ArtNet(d).sentUniverses() : std::vector<uint16_t>{};
+  DeskBase& d = desk();
+  return d.window<Art_Config>().net ? ArtNet(d).sentUniverses() : std::vector<uint16_t>{};
 }
 
 std::string Health::lastErrorText() const {
@@ -142,8 +142,8 @@ void Health::Form_Load() {
 void Health::Close_Click() { Unload(); }
 
 void Health::Poll_Click() {
-  Desk& d = desk();
-  if (!d.artConfig().net) return;
+  DeskBase& d = desk();
+  if (!d.window<Art_Config>().net) return;
   D_ArtNet& net = ArtNet(d);
   // Polling needs the node started, as the Art-Net setup window starts it.
   if (!net.socket().bound() || d.state.ArtBroadcast.empty()) {
@@ -175,7 +175,7 @@ void Health::Health_Timer_Timer() {
 }
 
 void Health::judge() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   const int64_t now = nowMs();
   problems_.clear();
   bool fault = false;
@@ -194,7 +194,7 @@ void Health::judge() {
     problems_.push_back(std::string(AdapterName(type)) + " sends nothing");
   }
   // Art-Net is on while its send timer runs, i.e. while a port is enabled.
-  const bool art = d.hoofdblad().Art_Time.Enabled();
+  const bool art = d.window<Hoofdblad>().Art_Time.Enabled();
   if (art != artSelected_) {
     artSelected_ = art;
     artSince_ = now;
@@ -218,7 +218,7 @@ void Health::judge() {
       problems_.push_back("error " + Ago(age) + ": " + w->lastError().text);
     }
   }
-  if (d.artConfig().net)
+  if (d.window<Art_Config>().net)
     for (const auto& c : ArtNet(d).nodes().conflicts(sentUniverses(), d.scheduler().now()))
       if (c.kind == artnet::NodeTable::Conflict::kFighting) {
         warning = true;
@@ -266,7 +266,7 @@ std::string Health::logLineDue(int64_t nowMs) {
 }
 
 void Health::fill() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   const OutputWire* w = wire();
   static const char* const kStates[] = {"No output selected", "Output OK", "Output needs attention",
                                         "Output fault"};
@@ -279,7 +279,7 @@ void Health::fill() {
   for (const auto& p : problems_) status += "\n" + p;
   Status_Text.setCaption(status);
 
-  const Timer& tick = d.hoofdblad().Timer1;
+  const Timer& tick = d.window<Hoofdblad>().Timer1;
   Tick_Set.setCaption(tick.Enabled() && tick.Interval() > 0
                           ? "Output tick every " + std::to_string(tick.Interval()) + " ms (" +
                                 Fixed(1000.0 / tick.Interval(), 1) + " per second)"
@@ -340,7 +340,7 @@ void Health::fill() {
   // Art-Net nodes and conflicts.
   rows.clear();
   std::vector<std::string> conflicts;
-  if (d.artConfig().net) {
+  if (d.window<Art_Config>().net) {
     const D_ArtNet& net = ArtNet(d);
     const int64_t now = d.scheduler().now();
     for (const auto& n : net.nodes().nodes())
@@ -355,7 +355,7 @@ void Health::fill() {
     Poll_Text.setCaption("Nodes answer an ArtPoll; a node that sends ArtDmx is listed as soon as it is heard");
 }
 
-void SetupHealth(Desk& d) {
+void SetupHealth(DeskBase& d) {
   Health& h = d.own<Health>(d);
   d.addForm(&h);
   // The first sample: rates count from here.
@@ -404,7 +404,7 @@ void SetupHealth(Desk& d) {
     for (const auto& p : h.problems()) a.push(Json(p));
     return a;
   });
-  if (!d.artConfig().net) return;
+  if (!d.window<Art_Config>().net) return;
   D_ArtNet& net = ArtNet(d);
   add("ArtNet.Nodes", [&net, &d] {
     const int64_t now = d.scheduler().now();

@@ -28,7 +28,7 @@ class Health : public Form {
   // What the indicator shows.
   enum class State { Idle, Ok, Warning, Fault };
 
-  explicit Health(Desk& desk);
+  explicit Health(DeskBase& desk);
 
   Control Status_Light{*this, "Status_Light", Kind::Picture};
   Control Status_Text{*this, "Status_Text", Kind::Label};
@@ -105,6 +105,6 @@ class Health : public Form {
 
 // Makes the window, its menu item, indicator and timer and the console's
 // read-outs. Called by the desk once the wire and Art-Net exist.
-void SetupHealth(Desk& d);
+void SetupHealth(DeskBase& d);
 
 }  // namespace lumora

@@ -263,7 +263,7 @@ void Remote::Push_Timer_Timer() {
 
 std::string Remote::StateJson() {
   const DeskState& s = desk().state;
-  Playdesk& p = desk().playdesk();
+  Playdesk& p = desk().window<Playdesk>();
   auto screen = [&s](int n) {
     Json o = Json::object();
     o.set("num", Json(n));

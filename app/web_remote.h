@@ -13,6 +13,7 @@
 namespace lumora {
 
 class Console;
+class Desk;
 class ConsoleDialogs;
 
 namespace webremote {

@@ -1,6 +1,7 @@
 # Install rules, the build tree's shared data and the Debian package.
 #
-# Layout under the prefix: bin/lumora; lib/libcorvex.so.1 and
+# Layout under the prefix: bin/lumora (with lumora-headless and lumora-ctl);
+# libexec/lumora/lumora-gui, the desk with windows; lib/libcorvex.so.1 and
 # lib/libveltrack.so.1 with their headers; share/lumora/{demo,fixtures,udev}
 # (found by the program relative to its own folder, so any prefix works);
 # the desktop entry, icon, AppStream metadata and manual page where desktops
@@ -35,6 +36,10 @@ add_custom_target(lumora_docs ALL DEPENDS ${LUMORA_GENERATED_DIR}/lumora.1.gz ${
 set(LUMORA_LIB_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 
 install(TARGETS lumora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The desk with windows is not a command of its own: lumora starts it.
+if(TARGET lumora_windows)
+  install(TARGETS lumora_windows RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/lumora)
+endif()
 # The service helpers, when this tree builds them.
 foreach(tool lumora-ctl lumora-headless)
   if(TARGET ${tool})

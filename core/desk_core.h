@@ -1,7 +1,8 @@
 // The engine's part of a running desk: the desk record, the timers'
 // scheduler, the registry of console globals and the dialogs. Everything in
-// core/ (the form framework included) needs only this; the composition root
-// (app/desk.h) derives the whole desk from it and adds the windows.
+// core/ (the form framework included) needs only this; platform/desk_base.h
+// adds the window-independent rest, and the composition root (app/desk.h)
+// the windows.
 #pragma once
 
 #include "core/desk_state.h"

@@ -21,7 +21,7 @@
 namespace lumora {
 
 class Form;
-class Desk;
+class DeskBase;
 class DeskCore;
 
 enum class Kind {
@@ -305,9 +305,9 @@ class Form {
 
   // The engine's part of the desk, all that core/ itself uses.
   DeskCore& core() const { return *desk_; }
-  // The whole desk, for windows above core/: defined in app/desk.h, which a
-  // window that uses it includes.
-  inline Desk& desk() const;
+  // The desk's window-independent half, for windows above core/: defined
+  // in platform/desk_base.h, which a window that uses it includes.
+  inline DeskBase& desk() const;
   const std::string& name() const { return name_; }
 
   const std::string& Caption() const { return caption_; }

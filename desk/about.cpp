@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "core/version.h"
 
 namespace lumora {
 
-frmAbout::frmAbout(Desk& desk) : Form(desk, "frmAbout") {
+frmAbout::frmAbout(DeskBase& desk) : Form(desk, "frmAbout") {
   setCaption("About Lumora");
   lblTitle.setCaption("Lumora");
   lblVersion.setCaption(std::string("Version ") + LumoraVersion());

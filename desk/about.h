@@ -7,7 +7,7 @@ namespace lumora {
 
 class frmAbout : public Form {
  public:
-  explicit frmAbout(Desk& desk);
+  explicit frmAbout(DeskBase& desk);
 
   Control lblTitle{*this, "lblTitle", Kind::Label};
   Control lblVersion{*this, "lblVersion", Kind::Label};

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
 
 namespace lumora {
 
-Button_Function_Form::Button_Function_Form(Desk& d) : FunctionEditor(d, "Button_Function_Form", true) {
+Button_Function_Form::Button_Function_Form(DeskBase& d) : FunctionEditor(d, "Button_Function_Form", true) {
   setCaption("Button Function");
   Latch.setCaption("Latch");
   Preset_Col.setCaption("Preset Colour");

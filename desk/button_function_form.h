@@ -8,7 +8,7 @@ namespace lumora {
 
 class Button_Function_Form : public FunctionEditor {
  public:
-  explicit Button_Function_Form(Desk& desk);
+  explicit Button_Function_Form(DeskBase& desk);
 
   Control Latch{*this, "Latch", Kind::CheckBox};
   Control Preset_Col{*this, "Preset_Col", Kind::CheckBox};

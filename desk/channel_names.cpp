@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "desk/hoofdblad.h"
 #include "core/levels.h"
 
@@ -23,7 +23,7 @@ std::string FirstChars(const std::string& text, std::size_t n) {
   return text;
 }
 
-Channel_Names::Channel_Names(Desk& desk) : Form(desk, "Channel_Names") {
+Channel_Names::Channel_Names(DeskBase& desk) : Form(desk, "Channel_Names") {
   setCaption("Channel Names");
   Main_F.setCaption("Follows Main fader");
   Cross_F.setCaption("Follow Crossfade");
@@ -58,7 +58,7 @@ int Channel_Names::channel() const {
   return std::clamp<int>(desk().state.SelectedChannel, 0, kDeskChannels - 1);
 }
 
-void Channel_Names::redrawDesk() { desk().hoofdblad().RefreshDesk(); }
+void Channel_Names::redrawDesk() { desk().window<Hoofdblad>().RefreshDesk(); }
 
 void Channel_Names::Form_Load() { ShowChannelInfo(); }
 
@@ -138,7 +138,7 @@ void Channel_Names::Slider1_Change() {
   DeskState& s = desk().state;
   const int i = channel();
   const int value = std::clamp(Slider1.Value(), 0, 255);
-  Hoofdblad& main = desk().hoofdblad();
+  Hoofdblad& main = desk().window<Hoofdblad>();
   const int k = i - s.FaderBank * 32;
   if (k >= 0 && k < 32) {
     // The channel is on the main desk's faders: move that fader, which sets

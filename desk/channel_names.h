@@ -11,7 +11,7 @@ namespace lumora {
 
 class Channel_Names : public Form {
  public:
-  explicit Channel_Names(Desk& desk);
+  explicit Channel_Names(DeskBase& desk);
 
   Control Show_Channel{*this, "Show_Channel", Kind::TextBox};
   Control Channel_Description{*this, "Channel_Description", Kind::TextBox};

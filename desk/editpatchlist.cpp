@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "desk/channel_names.h"
 #include "desk/hoofdblad.h"
 #include "core/levels.h"
@@ -33,7 +33,7 @@ std::optional<int> PatchNumber(std::string_view text) {
   return static_cast<int>(x);
 }
 
-editpatchlist::editpatchlist(Desk& desk) : Form(desk, "editpatchlist") {
+editpatchlist::editpatchlist(DeskBase& desk) : Form(desk, "editpatchlist") {
   setCaption("Edit patchlist ");
   Pannel_Dec.setCaption("<<");
   Pannel_Inc.setCaption(">>");
@@ -80,7 +80,7 @@ void editpatchlist::ShowPatchPanel() {
 }
 
 void editpatchlist::ApplyPatchPanel() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   DeskState& s = d.state;
   if (PatchPanel < 0 || PatchPanel > kLastPanel) PatchPanel = 0;
   for (int k = 0; k < kBoxes; ++k) {
@@ -93,10 +93,10 @@ void editpatchlist::ApplyPatchPanel() {
     // channel keeps the slot's patch as it was.
     if (auto x = PatchNumber(t)) s.PatchTable[SlotOf(k)] = static_cast<int16_t>(*x);
   }
-  d.hoofdblad().Status.setText(" Patches Updated");
-  d.playdesk().Status.setText(" Patches Updated");
+  d.window<Hoofdblad>().Status.setText(" Patches Updated");
+  d.window<Playdesk>().Status.setText(" Patches Updated");
   s.ProjectChanged = -1;
-  if (d.channelNames().Loaded()) d.channelNames().ShowChannelInfo();
+  if (d.window<Channel_Names>().Loaded()) d.window<Channel_Names>().ShowChannelInfo();
 }
 
 void editpatchlist::Pannel_Dec_Click() {
@@ -118,18 +118,18 @@ void editpatchlist::Command1_Click() {
 }
 
 void editpatchlist::Command2_Click() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   if (PatchPanel < 0 || PatchPanel > kLastPanel) PatchPanel = 0;
   for (int k = 0; k < kBoxes; ++k) d.state.PatchTable[SlotOf(k)] = 0;
   ShowPatchPanel();
-  d.hoofdblad().Status.setText(" Patches All Cleared");
-  d.playdesk().Status.setText(" Patches All Cleared");
+  d.window<Hoofdblad>().Status.setText(" Patches All Cleared");
+  d.window<Playdesk>().Status.setText(" Patches All Cleared");
   d.state.ProjectChanged = -1;
-  if (d.channelNames().Loaded()) d.channelNames().ShowChannelInfo();
+  if (d.window<Channel_Names>().Loaded()) d.window<Channel_Names>().ShowChannelInfo();
 }
 
 void editpatchlist::Command3_Click() {
-  Channel_Names& w = desk().channelNames();
+  Channel_Names& w = desk().window<Channel_Names>();
   w.Show();
   w.ShowChannelInfo();
 }

@@ -12,7 +12,7 @@ namespace lumora {
 
 class editpatchlist : public Form {
  public:
-  explicit editpatchlist(Desk& desk);
+  explicit editpatchlist(DeskBase& desk);
 
   static constexpr int kBoxes = 128;
   static constexpr int kLastPanel = 12;

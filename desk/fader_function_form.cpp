@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
 #include "playback/playdesk.h"
 
@@ -12,7 +12,7 @@ namespace {
 constexpr const char* kChannelRange = " Values must be between 0 and 64";
 }  // namespace
 
-FunctionEditor::FunctionEditor(Desk& d, std::string name, bool buttons)
+FunctionEditor::FunctionEditor(DeskBase& d, std::string name, bool buttons)
     : Form(d, std::move(name)), buttons_(buttons) {
   Plus.setCaption("+");
   Minus.setCaption("-");
@@ -221,7 +221,7 @@ void FunctionEditor::OK_Click() {
   if (!store(f)) return;
   write(edited_, f);
   desk().state.ProjectChanged = -1;
-  Playdesk& pd = desk().playdesk();
+  Playdesk& pd = desk().window<Playdesk>();
   pd.RedrawPlaydesk();
   pd.RecomputeFunctionLevels();
   Unload();
@@ -241,15 +241,15 @@ void FunctionEditor::stepRecord(int delta) {
   if (!(f == read(edited_))) {
     write(edited_, f);
     desk().state.ProjectChanged = -1;
-    desk().playdesk().RedrawPlaydesk();
-    desk().playdesk().RecomputeFunctionLevels();
+    desk().window<Playdesk>().RedrawPlaydesk();
+    desk().window<Playdesk>().RecomputeFunctionLevels();
   }
   show(edited_ + delta);
 }
 
 // ------------------------------------------------------------------ faders
 
-Fader_Function_Form::Fader_Function_Form(Desk& d) : FunctionEditor(d, "Fader_Function_Form", false) {
+Fader_Function_Form::Fader_Function_Form(DeskBase& d) : FunctionEditor(d, "Fader_Function_Form", false) {
   setCaption("Fader Function");
 }
 

@@ -29,7 +29,7 @@ void CopySharedFunctionFields(const From& a, To& b) {
 
 class FunctionEditor : public Form {
  public:
-  FunctionEditor(Desk& desk, std::string name, bool buttons);
+  FunctionEditor(DeskBase& desk, std::string name, bool buttons);
 
   Control Fun_set{*this, "Fun_set", Kind::ComboBox};
   Control Sequence_Fun{*this, "Sequence_Fun", Kind::ComboBox};
@@ -106,7 +106,7 @@ class FunctionEditor : public Form {
 
 class Fader_Function_Form : public FunctionEditor {
  public:
-  explicit Fader_Function_Form(Desk& desk);
+  explicit Fader_Function_Form(DeskBase& desk);
 
  protected:
   Fields read(int index) const override;

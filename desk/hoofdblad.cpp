@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "desk/about.h"
 #include "desk/channel_names.h"
 #include "desk/editpatchlist.h"
@@ -26,7 +26,7 @@ constexpr int32_t kGreen = RGB(0, 255, 0);
 constexpr int32_t kBlack = RGB(0, 0, 0);
 }  // namespace
 
-Hoofdblad::Hoofdblad(Desk& desk) : Form(desk, "Hoofdblad") {
+Hoofdblad::Hoofdblad(DeskBase& desk) : Form(desk, "Hoofdblad") {
   setCaption("Lumora DMX Desk");
   for (int k = 0; k < 32; ++k) {
     Command1[k].setCaption("Max");
@@ -80,22 +80,22 @@ Hoofdblad::Hoofdblad(Desk& desk) : Form(desk, "Hoofdblad") {
   // Items that only open another window.
   auto opens = [](Control& c, std::function<Form&()> window) { c.onClick = [window] { window().Show(); }; };
   opens(Channel_Edit, [this]() -> Form& {
-    Channel_Names& w = this->desk().channelNames();
+    Channel_Names& w = this->desk().window<Channel_Names>();
     w.Show();
     w.ShowChannelInfo();
     return w;
   });
-  opens(editpatch, [this]() -> Form& { return this->desk().patchEditor(); });
-  opens(realoutput, [this]() -> Form& { return this->desk().realout(); });
-  opens(Command22, [this]() -> Form& { return this->desk().realout(); });
-  opens(port_setup, [this]() -> Form& { return this->desk().portSetup(); });
-  opens(Art_setup, [this]() -> Form& { return this->desk().artConfig(); });
-  opens(BCF2000_setup, [this]() -> Form& { return this->desk().bcfConfigure(); });
-  opens(CLI_sel, [this]() -> Form& { return this->desk().cli(); });
-  opens(Chase_Screen, [this]() -> Form& { return this->desk().chases(); });
-  opens(Command3, [this]() -> Form& { return this->desk().chases(); });
-  opens(Command21, [this]() -> Form& { return this->desk().playdesk(); });
-  opens(Aboutmenu, [this]() -> Form& { return this->desk().about(); });
+  opens(editpatch, [this]() -> Form& { return this->desk().window<editpatchlist>(); });
+  opens(realoutput, [this]() -> Form& { return this->desk().window<Realout>(); });
+  opens(Command22, [this]() -> Form& { return this->desk().window<Realout>(); });
+  opens(port_setup, [this]() -> Form& { return this->desk().window<Portsetup>(); });
+  opens(Art_setup, [this]() -> Form& { return this->desk().window<Art_Config>(); });
+  opens(BCF2000_setup, [this]() -> Form& { return this->desk().window<BCF_configure>(); });
+  opens(CLI_sel, [this]() -> Form& { return this->desk().window<CLI>(); });
+  opens(Chase_Screen, [this]() -> Form& { return this->desk().window<Chases>(); });
+  opens(Command3, [this]() -> Form& { return this->desk().window<Chases>(); });
+  opens(Command21, [this]() -> Form& { return this->desk().window<Playdesk>(); });
+  opens(Aboutmenu, [this]() -> Form& { return this->desk().window<frmAbout>(); });
 }
 
 int Hoofdblad::ChannelOf(int k) const { return std::clamp<int>(this->desk().state.FaderBank, 0, 1) * 32 + k; }
@@ -183,7 +183,7 @@ void Hoofdblad::RefreshDesk() {
 }
 
 void Hoofdblad::syncChannelNames() {
-  Channel_Names& w = desk().channelNames();
+  Channel_Names& w = desk().window<Channel_Names>();
   if (w.Loaded()) w.SyncLevel();
 }
 
@@ -192,15 +192,15 @@ void Hoofdblad::Form_Load() {
   s.PortAddress = 888;
   s.ProjectChanged = 0;
   DeskInit();
-  desk().playdesk().Show();
+  desk().window<Playdesk>().Show();
   Timer1.setEnabled(true);
 }
 
 void Hoofdblad::eruit_Click() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   if (exiting_ || d.ended()) return;
   Status.setText(" Exit Software");
-  d.playdesk().Status.setText(" Exit Software");
+  d.window<Playdesk>().Status.setText(" Exit Software");
   if (d.state.ProjectChanged == -1 &&
       !d.dialogs().Ask("Current Project is not saved Are You Sure ", " Reset Desk"))
     return;
@@ -220,21 +220,22 @@ void Hoofdblad::Form_Unload(bool& cancel) {
 
 void Hoofdblad::Form_KeyDown(int keyCode, int shift) {
   (void)shift;
-  desk().cli().KeyInput(keyCode);
+  desk().window<CLI>().KeyInput(keyCode);
 }
 
 void Hoofdblad::Timer1_Timer() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   Picture2.setBackColor(kGreen);
   TickMasters m;
   m.channels = channels.Value();
   m.submix = Submix.Value();
-  m.playMain = d.playdesk().Main.Value();
-  m.preset = d.playdesk().Preset.Value();
+  const Playdesk& play = d.window<Playdesk>();
+  m.playMain = play.Main.Value();
+  m.preset = play.Preset.Value();
   MixFrame(d.state, m);
-  Realout& mon = d.realout();
+  Realout& mon = d.window<Realout>();
   if (mon.Loaded() && mon.Visible()) mon.UpdateBars();
-  d.SendFrame();
+  if (OutputWire* w = OutputWire::Of(d)) w->Tick();
   Picture2.setBackColor(kBlack);
 }
 
@@ -277,7 +278,7 @@ void Hoofdblad::Dec_Channels_Click() {
 void Hoofdblad::PickChannel(int k) {
   if (k < 0 || k >= 32) return;
   desk().state.SelectedChannel = static_cast<int16_t>(ChannelOf(k));
-  Channel_Names& w = desk().channelNames();
+  Channel_Names& w = desk().window<Channel_Names>();
   w.Show();
   w.ShowChannelInfo();
 }
@@ -293,7 +294,7 @@ void Hoofdblad::Clearall_Click() {
 }
 
 void Hoofdblad::resetdesk_Click() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   if (!d.dialogs().Ask("All Current Information will Be Lost Are You Sure ", " Reset Desk")) return;
   DeskState& s = d.state;
   s.ProjectFileName = "untitled";
@@ -318,10 +319,10 @@ void Hoofdblad::resetdesk_Click() {
   s.ProjectText.clear();
   s.ProjectPath.clear();
   s.ProjectChanged = 0;
-  d.playdesk().RedrawPlaydesk();
+  d.window<Playdesk>().RedrawPlaydesk();
   // Open editors show the fresh tables rather than what was there before.
-  if (d.channelNames().Loaded()) d.channelNames().ShowChannelInfo();
-  if (d.patchEditor().Loaded()) d.patchEditor().ShowPatchPanel();
+  if (d.window<Channel_Names>().Loaded()) d.window<Channel_Names>().ShowChannelInfo();
+  if (d.window<editpatchlist>().Loaded()) d.window<editpatchlist>().ShowPatchPanel();
   Status.setText(" Desk Reset");
 }
 
@@ -361,7 +362,7 @@ void Hoofdblad::Submix_Prog_Click() {
   sub.Name = Submix_Text.Text();
   // A swatch without a colour of its own stores no colour.
   sub.Colour = Sub_colour.BackColor() < 0 ? std::string() : std::to_string(Sub_colour.BackColor());
-  desk().playdesk().RedrawPlaydesk();
+  desk().window<Playdesk>().RedrawPlaydesk();
   Status.setText(" Submix " + Num(s.CurrentSubmix) + " Programmed");
   s.ProjectChanged = -1;
 }
@@ -386,15 +387,15 @@ void Hoofdblad::Submix_Recal_Click() {
 }
 
 void Hoofdblad::Sub_colour_Click() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   auto colour = d.dialogs().ChooseColour(" Choose a Colour", Sub_colour.BackColor());
   if (!colour) return;
   Sub_colour.setBackColor(*colour);
   d.state.Submixes[d.state.CurrentSubmix].Colour = std::to_string(*colour);
   d.state.ProjectChanged = -1;
-  d.playdesk().RedrawPlaydesk();
+  d.window<Playdesk>().RedrawPlaydesk();
 }
 
-void Hoofdblad::Main_Change() { desk().playdesk().Main.setValue(Main.Value()); }
+void Hoofdblad::Main_Change() { desk().window<Playdesk>().Main.setValue(Main.Value()); }
 
 }  // namespace lumora

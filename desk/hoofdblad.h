@@ -3,13 +3,14 @@
 // tick. It owns the program's start and end.
 #pragma once
 
+#include "core/desk_links.h"
 #include "core/form.h"
 
 namespace lumora {
 
 class Hoofdblad : public Form {
  public:
-  explicit Hoofdblad(Desk& desk);
+  explicit Hoofdblad(DeskBase& desk);
 
   // Fader strip
   ControlArray Slider1{*this, "Slider1", Kind::Fader, 32};
@@ -100,6 +101,12 @@ class Hoofdblad : public Form {
 
   // Desk channel index (0..63) that fader k shows.
   int ChannelOf(int k) const;
+
+  // This window as the subsystems below it see it (after the controls it
+  // names, so they exist when it is made).
+  MainDesk link{*this,         Status,       Timer1,          Art_Time,       Picture1,
+                Label3,        port_setup,   LoadXML,         Load_P_XML,     SaveXML,
+                Save_Instant,  Save_Submix_XML, Save_Patch_XML, Save_Chase_XML, [this] { RefreshDesk(); }};
 
  private:
   void setFaderHints();

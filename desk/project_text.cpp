@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "project/project_io.h"
 
 namespace lumora {
 
-Project_text::Project_text(Desk& desk) : Form(desk, "Project_text") {
+Project_text::Project_text(DeskBase& desk) : Form(desk, "Project_text") {
   setCaption("Project Information");
   Label1.setCaption("Project Name");
   Label2.setCaption("Date");

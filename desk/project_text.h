@@ -8,7 +8,7 @@ namespace lumora {
 
 class Project_text : public Form {
  public:
-  explicit Project_text(Desk& desk);
+  explicit Project_text(DeskBase& desk);
 
   Control Label1{*this, "Label1", Kind::Label};
   Control Prj_Name{*this, "Prj_Name", Kind::TextBox};

@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "desk/hoofdblad.h"
 #include "core/levels.h"
 #include "playback/playdesk.h"
 
 namespace lumora {
 
-Realout::Realout(Desk& desk) : Form(desk, "Realout") {
+Realout::Realout(DeskBase& desk) : Form(desk, "Realout") {
   setCaption(" Real DMX Output");
   for (auto& b : ProgBar1) {
     b->setRange(0, 255);
@@ -76,9 +76,9 @@ void Realout::Pannel_Inc_Click() {
 
 void Realout::Command1_Click() { Unload(); }
 
-void Realout::Command20_Click() { desk().hoofdblad().Show(); }
+void Realout::Command20_Click() { desk().window<Hoofdblad>().Show(); }
 
-void Realout::Command21_Click() { desk().playdesk().Show(); }
+void Realout::Command21_Click() { desk().window<Playdesk>().Show(); }
 
 void Realout::UpdateBars() {
   const DeskState& s = desk().state;

@@ -8,7 +8,7 @@ namespace lumora {
 
 class Realout : public Form {
  public:
-  explicit Realout(Desk& desk);
+  explicit Realout(DeskBase& desk);
 
   static constexpr int kBars = 144;
   static constexpr int kLastPage = 3;

@@ -29,7 +29,8 @@ FormView::FormView(Form& form, GuiHost& host, QWidget* parent) : QWidget(parent)
   setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
-Desk& FormView::desk() const { return form_->desk(); }
+// Every window the GUI shows is made on the whole desk.
+Desk& FormView::desk() const { return static_cast<Desk&>(form_->desk()); }
 
 void FormView::syncView() {
   changed_ = seen_ != form_->revision();

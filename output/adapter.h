@@ -7,18 +7,18 @@
 
 namespace lumora {
 
-class Desk;
+class DeskBase;
 
 class OutputAdapter {
  public:
   virtual ~OutputAdapter() = default;
   // At the tick, before the frame is published: the adapter's work besides
   // sending (the Open DMX USB supervision).
-  virtual void Prepare(Desk& desk) { (void)desk; }
+  virtual void Prepare(DeskBase& desk) { (void)desk; }
   // What the wire reported for this adapter's sends (AdapterWire failure
   // bits with WireReport::kCompleted). An adapter that finds its device gone
   // switches itself off (AdapterType = 0) and tells the user once.
-  virtual void Handle(Desk& desk, uint32_t flags) {
+  virtual void Handle(DeskBase& desk, uint32_t flags) {
     (void)desk;
     (void)flags;
   }

@@ -1,20 +1,18 @@
 #include "output/adapters.h"
 
-#include "app/desk.h"
-#include "desk/hoofdblad.h"
+#include "platform/desk_base.h"
 #include "output/portsetup.h"
 #include "output/wire_senders.h"
 #include "platform/parport.h"
-#include "playback/playdesk.h"
 
 namespace lumora {
 
-void AdapterLost(Desk& desk, const std::string& message, const std::string& status) {
+void AdapterLost(DeskBase& desk, const std::string& message, const std::string& status) {
   desk.state.AdapterType = 0;
   desk.dialogs().MsgBox(message, " DMX ERROR", MsgButtons::Ok, MsgIcon::Exclamation, MsgResult::Ok);
-  desk.hoofdblad().Status.setText(status);
-  desk.playdesk().Status.setText(status);
-  Portsetup& ps = desk.portSetup();
+  desk.mainDesk().Status.setText(status);
+  desk.playStatus().setText(status);
+  Portsetup& ps = desk.window<Portsetup>();
   if (ps.Loaded() && ps.Visible()) {
     ps.Combo1.SelectIndex(0);  // runs the "None" selection
   }
@@ -33,13 +31,13 @@ constexpr const char* kTribusStatus = " 3-1 Adapter Not connected ot not respond
 constexpr const char* kCorvexMessage = " USB DMX Adapter Not Connected or Not Responding";
 }  // namespace
 
-void Tribus31Adapter::Handle(Desk& desk, uint32_t flags) {
+void Tribus31Adapter::Handle(DeskBase& desk, uint32_t flags) {
   // The library's two calls fail one by one, each with its own message.
   if (flags & AdapterWire::kTribusReadFailed) AdapterLost(desk, kTribusMessage, kTribusStatus);
   if (flags & AdapterWire::kTribusWriteFailed) AdapterLost(desk, kTribusMessage, kTribusStatus);
 }
 
-void CorvexAdapter::Handle(Desk& desk, uint32_t flags) {
+void CorvexAdapter::Handle(DeskBase& desk, uint32_t flags) {
   if (flags & AdapterWire::kCorvexFailed) AdapterLost(desk, kCorvexMessage, kCorvexMessage);
 }
 

@@ -9,7 +9,7 @@
 
 namespace lumora {
 
-class Desk;
+class DeskBase;
 class ParallelPort;
 
 enum : int {
@@ -22,7 +22,7 @@ enum : int {
 
 // The adapter is gone: output off, one message, both status lines, and the
 // open setup dialog back to "None".
-void AdapterLost(Desk& desk, const std::string& message, const std::string& status);
+void AdapterLost(DeskBase& desk, const std::string& message, const std::string& status);
 
 // A fixed, short busy wait of `passes` empty loop passes (the parallel
 // adapters' clocking; well under a microsecond each).
@@ -37,12 +37,12 @@ void Tribus31WakeUp(ParallelPort& port, int16_t address);
 
 class Tribus31Adapter final : public OutputAdapter {
  public:
-  void Handle(Desk& desk, uint32_t flags) override;
+  void Handle(DeskBase& desk, uint32_t flags) override;
 };
 
 class CorvexAdapter final : public OutputAdapter {
  public:
-  void Handle(Desk& desk, uint32_t flags) override;
+  void Handle(DeskBase& desk, uint32_t flags) override;
 };
 
 }  // namespace lumora

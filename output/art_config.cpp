@@ -1,10 +1,8 @@
 #include "output/art_config.h"
 
-#include "app/desk.h"
-#include "desk/hoofdblad.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
 #include "output/artnet.h"
-#include "playback/playdesk.h"
 
 namespace lumora {
 
@@ -13,7 +11,7 @@ constexpr int32_t kGreen = RGB(0, 255, 0);
 constexpr int32_t kRed = RGB(255, 0, 0);
 }  // namespace
 
-Art_Config::Art_Config(Desk& desk) : Form(desk, "Art_Config") {
+Art_Config::Art_Config(DeskBase& desk) : Form(desk, "Art_Config") {
   setCaption("Art Net Setup");
   Label1.setCaption("Universe");
   Label2.setCaption("Status");
@@ -23,8 +21,8 @@ Art_Config::Art_Config(Desk& desk) : Form(desk, "Art_Config") {
 }
 
 void Art_Config::setStatusLines(const std::string& text) {
-  desk().hoofdblad().Status.setText(text);
-  desk().playdesk().Status.setText(text);
+  desk().mainDesk().Status.setText(text);
+  desk().playStatus().setText(text);
 }
 
 void Art_Config::Form_Load() {

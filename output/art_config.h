@@ -10,7 +10,7 @@ class D_ArtNet;
 
 class Art_Config : public Form {
  public:
-  explicit Art_Config(Desk& desk);
+  explicit Art_Config(DeskBase& desk);
 
   ControlArray Text1{*this, "Text1", Kind::TextBox, 8};    // port numbers
   ControlArray Button1{*this, "Button1", Kind::Button, 8};  // port switches

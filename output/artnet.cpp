@@ -3,8 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/desk.h"
-#include "desk/hoofdblad.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
 #include "output/art_config.h"
 #include "output/output_wire.h"
@@ -39,19 +38,19 @@ int HexDigit(char c) {
 
 }  // namespace
 
-D_ArtNet::D_ArtNet(Desk& desk)
+D_ArtNet::D_ArtNet(DeskBase& desk)
     : desk_(desk),
       override_(!desk.options().artnetAddress.empty() ? desk.options().artnetAddress
                                                       : EnvText("LUMORA_ARTNET_ADDRESS")),
       socket_(EnvSet("LUMORA_ARTNET_SIMULATE") ? std::unique_ptr<UdpSocket>(std::make_unique<FakeUdpSocket>())
                                                : MakePosixUdpSocket(override_)),
       node_(*socket_, desk.state.ArtBroadcast, [this](const std::string& l) { debugLog(l); }),
-      ArtSocket(desk.hoofdblad(), "ArtSocket") {
+      ArtSocket(desk.mainDesk().form, "ArtSocket") {
   fake_ = dynamic_cast<FakeUdpSocket*>(socket_.get());
   if (fake_ && !override_.empty()) fake_->localAddress = override_;
   if (OutputWire* w = OutputWire::Of(desk)) w->setArtSocket(socket_.get(), fake_ != nullptr);
   node_.shortName = [] { return std::string("Lumora"); };
-  node_.longName = [this] { return desk_.hoofdblad().Caption(); };
+  node_.longName = [this] { return desk_.mainDesk().form.Caption(); };
   const std::string logTo = EnvText("LUMORA_ARTNET_LOG");
   if (logTo == "stderr" || logTo == "-") logStderr_ = true;
   else if (!logTo.empty()) logFile_ = std::fopen(logTo.c_str(), "a");
@@ -127,7 +126,7 @@ bool D_ArtNet::ArtSendPoll() { return node_.SendPoll(); }
 
 std::vector<uint16_t> D_ArtNet::sentUniverses() const {
   std::vector<uint16_t> out;
-  const Hoofdblad& h = desk_.hoofdblad();
+  const MainDesk& h = desk_.mainDesk();
   if (!h.Art_Time.Enabled() || desk_.state.ArtBroadcast.empty()) return out;
   for (int p = 0; p < kDialogPorts; ++p) {
     const ArtPortRec& port = desk_.state.ArtPorts[static_cast<std::size_t>(p)];
@@ -158,7 +157,7 @@ void D_ArtNet::ArtSendPollReply() { node_.SendPollReply(); }
 
 void D_ArtNet::ArtApply() {
   DeskState& s = desk_.state;
-  Hoofdblad& h = desk_.hoofdblad();
+  MainDesk& h = desk_.mainDesk();
   // The timer sends ports 0..7, so only those keep it running.
   bool any = false;
   for (int p = 0; p < kDialogPorts; ++p) any = any || PortOn(s.ArtPorts[static_cast<std::size_t>(p)]);
@@ -181,7 +180,7 @@ void D_ArtNet::Art_Time_Timer() {
   // The frame as it stands goes to the wire, which sends ArtDmx for ports
   // 0..7 on its own 100 ms deadlines (under the manual clock: now).
   if (OutputWire* w = OutputWire::Of(desk_)) w->ArtTick();
-  Control& light = desk_.hoofdblad().Picture1;
+  Control& light = desk_.mainDesk().Picture1;
   light.setBackColor(light.BackColor() == kBlack ? kGreen : kBlack);
 }
 
@@ -195,14 +194,14 @@ void D_ArtNet::ArtSocket_DataArrival() {
   }
 }
 
-D_ArtNet& ArtNet(Desk& d) { return *d.artConfig().net; }
-bool ArtInit(Desk& d) { return ArtNet(d).ArtInit(); }
-void ArtApply(Desk& d) { ArtNet(d).ArtApply(); }
+D_ArtNet& ArtNet(DeskBase& d) { return *d.window<Art_Config>().net; }
+bool ArtInit(DeskBase& d) { return ArtNet(d).ArtInit(); }
+void ArtApply(DeskBase& d) { ArtNet(d).ArtApply(); }
 
-void SetupArtNet(Desk& d) {
+void SetupArtNet(DeskBase& d) {
   D_ArtNet& net = d.own<D_ArtNet>(d);
-  d.artConfig().net = &net;
-  Hoofdblad& h = d.hoofdblad();
+  d.window<Art_Config>().net = &net;
+  MainDesk& h = d.mainDesk();
   h.Art_Time.setInterval(D_ArtNet::kSendInterval);
   h.Art_Time.onTimer = [&net] { net.Art_Time_Timer(); };
   // The light's blink changes nothing the tick reads. The wire sends ArtDmx

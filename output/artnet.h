@@ -36,7 +36,7 @@
 
 namespace lumora {
 
-class Desk;
+class DeskBase;
 
 class D_ArtNet {
  public:
@@ -45,7 +45,7 @@ class D_ArtNet {
   static constexpr int kSendInterval = 100;  // ms
   static constexpr std::size_t kLogLines = 200;
 
-  explicit D_ArtNet(Desk& desk);
+  explicit D_ArtNet(DeskBase& desk);
   ~D_ArtNet();
   D_ArtNet(const D_ArtNet&) = delete;
   D_ArtNet& operator=(const D_ArtNet&) = delete;
@@ -83,7 +83,7 @@ class D_ArtNet {
   // where the host offers one, else by the ArtSocket timer.
   void followSocket();
 
-  Desk& desk_;
+  DeskBase& desk_;
   std::string override_;
   std::unique_ptr<UdpSocket> socket_;
   FakeUdpSocket* fake_ = nullptr;
@@ -101,13 +101,13 @@ class D_ArtNet {
 };
 
 // The desk's node (made by SetupArtNet).
-D_ArtNet& ArtNet(Desk& d);
+D_ArtNet& ArtNet(DeskBase& d);
 // Module entry points for the other windows and the project reader.
-bool ArtInit(Desk& d);
-void ArtApply(Desk& d);
+bool ArtInit(DeskBase& d);
+void ArtApply(DeskBase& d);
 
 // Makes the node, wires Art_Time, ArtSocket and the Art_setup menu, and
 // registers the console read-outs. Called from SetupOutput.
-void SetupArtNet(Desk& d);
+void SetupArtNet(DeskBase& d);
 
 }  // namespace lumora

@@ -3,20 +3,18 @@
 #include <cstring>
 #include <map>
 
-#include "app/desk.h"
-#include "desk/hoofdblad.h"
+#include "platform/desk_base.h"
 #include "output/output_wire.h"
 #include "output/portsetup.h"
 #include "output/wire_senders.h"
-#include "playback/playdesk.h"
 
 namespace lumora {
 
 namespace {
 
 // The driver module of each desk (tests run several desks in one process).
-std::map<const Desk*, OpenDmx*>& Modules() {
-  static std::map<const Desk*, OpenDmx*> m;
+std::map<const DeskBase*, OpenDmx*>& Modules() {
+  static std::map<const DeskBase*, OpenDmx*> m;
   return m;
 }
 
@@ -41,7 +39,7 @@ const char* UsbErrorText(int code) {
   }
 }
 
-OpenDmx::OpenDmx(Desk& desk, std::shared_ptr<FtdiApi> api) : desk_(desk), api_(std::move(api)) {
+OpenDmx::OpenDmx(DeskBase& desk, std::shared_ptr<FtdiApi> api) : desk_(desk), api_(std::move(api)) {
   Modules()[&desk] = this;
 }
 
@@ -51,25 +49,25 @@ OpenDmx::~OpenDmx() {
   if (it != m.end() && it->second == this) m.erase(it);
 }
 
-OpenDmx* OpenDmx::Of(Desk& desk) {
+OpenDmx* OpenDmx::Of(DeskBase& desk) {
   auto& m = Modules();
   auto it = m.find(&desk);
   return it == m.end() ? nullptr : it->second;
 }
 
-void UsbCloseIfOpen(Desk& desk) {
+void UsbCloseIfOpen(DeskBase& desk) {
   // The exit: the wire sends its last frame and ends before the device closes.
   OutputWire::StopOf(desk);
   if (OpenDmx* u = OpenDmx::Of(desk)) u->UsbCloseIfOpen();
 }
 
 void OpenDmx::setStatusLines(const char* mainText, const char* playText) {
-  desk_.hoofdblad().Status.setText(mainText);
-  desk_.playdesk().Status.setText(playText);
+  desk_.mainDesk().Status.setText(mainText);
+  desk_.playStatus().setText(playText);
 }
 
 void OpenDmx::setDialogStatus(const char* text) {
-  Portsetup& ps = desk_.portSetup();
+  Portsetup& ps = desk_.window<Portsetup>();
   if (ps.Loaded() && ps.Visible()) ps.Text2.setText(text);
 }
 
@@ -181,7 +179,7 @@ int OpenDmx::UsbStatus(int mode) {
 
 bool OpenDmx::DriverFound() { return api_->DriverPresent(); }
 
-void OpenDmx::Prepare(Desk& desk) {
+void OpenDmx::Prepare(DeskBase& desk) {
   DeskState& s = desk.state;
   if (s.UsbSearching == 1) {
     // The device is ours alone while it is searched for.
@@ -204,7 +202,7 @@ void OpenDmx::Prepare(Desk& desk) {
   }
 }
 
-void OpenDmx::Handle(Desk& desk, uint32_t flags) {
+void OpenDmx::Handle(DeskBase& desk, uint32_t flags) {
   DeskState& s = desk.state;
   if (s.UsbConnected != 1 || !UsbIsOpen) return;
   UsbLastError = 0;

@@ -13,7 +13,7 @@
 
 namespace lumora {
 
-class Desk;
+class DeskBase;
 struct DeskState;
 
 // UsbLastError codes.
@@ -42,13 +42,13 @@ inline constexpr std::chrono::microseconds kDmxMarkAfterBreak{16};
 
 class OpenDmx final : public OutputAdapter {
  public:
-  OpenDmx(Desk& desk, std::shared_ptr<FtdiApi> api);
+  OpenDmx(DeskBase& desk, std::shared_ptr<FtdiApi> api);
   ~OpenDmx() override;
   OpenDmx(const OpenDmx&) = delete;
   OpenDmx& operator=(const OpenDmx&) = delete;
 
   // The desk's driver module (nullptr before SetupOutput made it).
-  static OpenDmx* Of(Desk& desk);
+  static OpenDmx* Of(DeskBase& desk);
 
   // Module state.
   int32_t UsbHandle = 0;
@@ -72,10 +72,10 @@ class OpenDmx final : public OutputAdapter {
   bool DriverFound();
   // The supervision, once per tick while AdapterType is 3: the search, and
   // the frame handed to the wire while connected.
-  void Prepare(Desk& desk) override;
+  void Prepare(DeskBase& desk) override;
   // What the wire found sending the frame: the send's codes and the
   // supervision's check.
-  void Handle(Desk& desk, uint32_t flags) override;
+  void Handle(DeskBase& desk, uint32_t flags) override;
 
   FtdiApi& api() { return *api_; }
 
@@ -88,11 +88,11 @@ class OpenDmx final : public OutputAdapter {
   // After a send: a failure code moves the supervision to searching.
   void checkSend(DeskState& s);
 
-  Desk& desk_;
+  DeskBase& desk_;
   std::shared_ptr<FtdiApi> api_;
 };
 
 // Closes the desk's Open DMX USB device if it is open (the exit operation).
-void UsbCloseIfOpen(Desk& desk);
+void UsbCloseIfOpen(DeskBase& desk);
 
 }  // namespace lumora

@@ -7,8 +7,7 @@
 #include <cstring>
 #include <map>
 
-#include "app/desk.h"
-#include "desk/hoofdblad.h"
+#include "platform/desk_base.h"
 #include "output/adapter.h"
 #include "output/adapters.h"
 #include "output/opendmx.h"
@@ -23,8 +22,8 @@ namespace lumora {
 namespace {
 
 // The wire of each desk (tests run several desks in one process).
-std::map<const Desk*, OutputWire*>& Wires() {
-  static std::map<const Desk*, OutputWire*> m;
+std::map<const DeskBase*, OutputWire*>& Wires() {
+  static std::map<const DeskBase*, OutputWire*> m;
   return m;
 }
 
@@ -32,7 +31,7 @@ constexpr int kSentPorts = 8;  // the ports Art_Time sends
 
 }  // namespace
 
-OutputWire::OutputWire(Desk& desk)
+OutputWire::OutputWire(DeskBase& desk)
     : desk_(desk),
       adapter_(desk.platform().parport.get(), desk.platform().tribus31.get(), desk.platform().ftdi.get(),
                desk.platform().corvex.get()),
@@ -59,13 +58,13 @@ OutputWire::~OutputWire() {
   if (it != m.end() && it->second == this) m.erase(it);
 }
 
-OutputWire* OutputWire::Of(Desk& desk) {
+OutputWire* OutputWire::Of(DeskBase& desk) {
   auto& m = Wires();
   auto it = m.find(&desk);
   return it == m.end() ? nullptr : it->second;
 }
 
-bool OutputWire::TickMayRest(Desk& desk) {
+bool OutputWire::TickMayRest(DeskBase& desk) {
   OutputWire* w = Of(desk);
   if (!w || !w->sacn_.inlineOnly()) return true;
   for (const SacnPortRec& p : desk.state.SacnPorts)
@@ -79,22 +78,22 @@ bool OutputWire::Exists(const OutputWire* w) {
   return false;
 }
 
-WireSender* OutputWire::AdapterSenderOf(Desk& desk) {
+WireSender* OutputWire::AdapterSenderOf(DeskBase& desk) {
   OutputWire* w = Of(desk);
   return w ? &w->adapter_ : nullptr;
 }
 
-WireSender* OutputWire::ArtNetSenderOf(Desk& desk) {
+WireSender* OutputWire::ArtNetSenderOf(DeskBase& desk) {
   OutputWire* w = Of(desk);
   return w ? &w->artnet_ : nullptr;
 }
 
-WireSender* OutputWire::SacnSenderOf(Desk& desk) {
+WireSender* OutputWire::SacnSenderOf(DeskBase& desk) {
   OutputWire* w = Of(desk);
   return w ? &w->sacn_ : nullptr;
 }
 
-void OutputWire::StopOf(Desk& desk) {
+void OutputWire::StopOf(DeskBase& desk) {
   if (OutputWire* w = Of(desk)) w->Stop();
 }
 
@@ -135,7 +134,7 @@ void OutputWire::setArtSocket(UdpSocket* socket, bool loopBack) {
 
 void OutputWire::Publish() {
   DeskState& s = desk_.state;
-  Hoofdblad& h = desk_.hoofdblad();
+  MainDesk& h = desk_.mainDesk();
   WireFrame& f = last_;
   f.tick = ++ticks_;
   std::memcpy(f.slots.data(), s.DmxFrame.data(), f.slots.size());
@@ -187,7 +186,7 @@ void OutputWire::noteError(const std::string& text) {
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
-void OutputWire::NoteError(Desk& desk, const std::string& text) {
+void OutputWire::NoteError(DeskBase& desk, const std::string& text) {
   if (OutputWire* w = Of(desk)) w->noteError(text);
 }
 
@@ -195,7 +194,7 @@ void OutputWire::recordTick() {
   // Only the tick its timer runs is measured; a timer started anew (enabled
   // again, or a new period) or woken from rest on an idle desk begins a new
   // run with no period before it.
-  const Timer& t = desk_.hoofdblad().Timer1;
+  const Timer& t = desk_.mainDesk().Timer1;
   if (!t.running()) return;
   const bool newRun = t.seq != tickSeq_ || t.restSeen != 0;
   tickSeq_ = t.seq;

@@ -19,34 +19,34 @@
 
 namespace lumora {
 
-class Desk;
+class DeskBase;
 class OutputAdapter;
 class UdpSocket;
 class SacnSocket;
 
 class OutputWire {
  public:
-  explicit OutputWire(Desk& desk);
+  explicit OutputWire(DeskBase& desk);
   ~OutputWire();
   OutputWire(const OutputWire&) = delete;
   OutputWire& operator=(const OutputWire&) = delete;
 
   // The desk's wire (nullptr before SetupOutput made it).
-  static OutputWire* Of(Desk& desk);
+  static OutputWire* Of(DeskBase& desk);
   // Whether w still exists: an object that may outlive the wire (the desk
   // ends its subsystems' objects in the order they were made) asks first.
   static bool Exists(const OutputWire* w);
   // The adapter sender of the desk's wire, for WireHold (nullptr when none).
-  static WireSender* AdapterSenderOf(Desk& desk);
-  static WireSender* ArtNetSenderOf(Desk& desk);
-  static WireSender* SacnSenderOf(Desk& desk);
+  static WireSender* AdapterSenderOf(DeskBase& desk);
+  static WireSender* ArtNetSenderOf(DeskBase& desk);
+  static WireSender* SacnSenderOf(DeskBase& desk);
   // Whether the output tick may rest on an idle desk: not while it sends
   // sACN itself (the loop-back twin), whose keep-alives ride on the tick.
-  static bool TickMayRest(Desk& desk);
+  static bool TickMayRest(DeskBase& desk);
   // Ends the desk's wire thread for good (the exit operation).
-  static void StopOf(Desk& desk);
+  static void StopOf(DeskBase& desk);
 
-  // The output tick's hand-off (Desk::SendFrame): the selected adapter's
+  // The output tick's hand-off (the main desk's Timer1): the selected adapter's
   // preparation, the wire's findings, the frame published, and under the
   // manual clock the adapter's send now.
   void Tick();
@@ -93,7 +93,7 @@ class OutputWire {
   // Records an output failure (UI thread).
   void noteError(const std::string& text);
   // The desk's wire, if any, records it.
-  static void NoteError(Desk& desk, const std::string& text);
+  static void NoteError(DeskBase& desk, const std::string& text);
 
  private:
   void recordTick();
@@ -103,7 +103,7 @@ class OutputWire {
   void runSacnInline();
 
   static constexpr int kAdapterSlots = 6;
-  Desk& desk_;
+  DeskBase& desk_;
   SendTally tally_;
   TickRecorder tickRecorder_;
   OutputError lastError_;

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
-#include "app/desk.h"
-#include "desk/hoofdblad.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
 #include "output/adapters.h"
 #include "output/opendmx.h"
 #include "output/output_wire.h"
-#include "playback/playdesk.h"
 
 namespace lumora {
 
@@ -18,7 +16,7 @@ constexpr const char* kAdapterTexts[kAdapterCount] = {
     "Quillonizer Corvex"};
 }  // namespace
 
-Portsetup::Portsetup(Desk& desk) : Form(desk, "Portsetup") {
+Portsetup::Portsetup(DeskBase& desk) : Form(desk, "Portsetup") {
   setCaption("Set DMX Output Device");
   Label2.setCaption("Port");
   Label1[0].setCaption("LPT1  378h");
@@ -39,9 +37,9 @@ Portsetup::Portsetup(Desk& desk) : Form(desk, "Portsetup") {
 }
 
 void Portsetup::Form_Load() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   SelectedType = d.state.AdapterType;
-  SelectedRate = static_cast<int16_t>(d.hoofdblad().Timer1.Interval());
+  SelectedRate = static_cast<int16_t>(d.mainDesk().Timer1.Interval());
   Combo1.Clear();
   for (const char* t : kAdapterTexts) Combo1.AddItem(t);
   // A value outside the list (a damaged project) shows as "None".
@@ -72,12 +70,12 @@ void Portsetup::markPort() {
 }
 
 void Portsetup::setStatusLines(const std::string& text) {
-  desk().hoofdblad().Status.setText(text);
-  desk().playdesk().Status.setText(text);
+  desk().mainDesk().Status.setText(text);
+  desk().playStatus().setText(text);
 }
 
 void Portsetup::Combo1_Click() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   const int index = Combo1.ListIndex();
   if (index < 0 || index >= kAdapterCount) return;  // nothing chosen
   SelectedType = static_cast<int16_t>(index);
@@ -145,7 +143,7 @@ void Portsetup::Combo1_Click() {
 }
 
 void Portsetup::selectOpenDmx() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   OpenDmx* usb = OpenDmx::Of(d);
   if (usb && usb->DriverFound()) {
     // The device is ours alone while it is opened again.
@@ -190,9 +188,9 @@ void Portsetup::Option2_Click() {
 }
 
 void Portsetup::Command1_Click() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   d.state.AdapterType = SelectedType;
-  d.hoofdblad().Timer1.setInterval(SelectedRate);
+  d.mainDesk().Timer1.setInterval(SelectedRate);
   d.state.ProjectChanged = -1;
   Unload();
 }

@@ -8,7 +8,7 @@ namespace lumora {
 
 class Portsetup : public Form {
  public:
-  explicit Portsetup(Desk& desk);
+  explicit Portsetup(DeskBase& desk);
 
   Control Combo1{*this, "Combo1", Kind::ComboBox};
   Control Adapter_Name{*this, "Adapter_Name", Kind::Label};

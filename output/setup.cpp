@@ -1,5 +1,6 @@
-#include "app/desk.h"
-#include "desk/hoofdblad.h"
+#include "output/setup.h"
+
+#include "platform/desk_base.h"
 #include "output/adapters.h"
 #include "output/opendmx.h"
 #include "output/output_wire.h"
@@ -30,7 +31,7 @@ std::optional<std::string> PresentArg(const std::vector<std::string>& a, const s
 }
 
 // The simulated output devices with their console commands and read-outs.
-void SetupSimulatedDevices(Desk& d) {
+void SetupSimulatedDevices(DeskBase& d) {
   Platform& p = d.platform();
   auto ftdi = std::make_shared<FtdiSim>();
   auto port = std::make_shared<ParallelPortSim>();
@@ -114,7 +115,7 @@ void SetupSimulatedDevices(Desk& d) {
 }  // namespace
 
 // Registers this subsystem's globals, adapters and simulated devices.
-void SetupOutput(Desk& d) {
+void SetupOutput(DeskBase& d) {
   Platform& p = d.platform();
   if (p.simulated) {
     SetupSimulatedDevices(d);
@@ -151,8 +152,8 @@ void SetupOutput(Desk& d) {
   });
 
   // The main desk's menu opens the dialog (unless the main desk wires it).
-  Control& menu = d.hoofdblad().port_setup;
-  if (!menu.onClick) menu.onClick = [&d] { d.portSetup().Show(); };
+  Control& menu = d.mainDesk().port_setup;
+  if (!menu.onClick) menu.onClick = [&d] { d.window<Portsetup>().Show(); };
   SetupArtNet(d);
 }
 

@@ -29,13 +29,22 @@ bool DynLib::load() {
 
 void* DynLib::symbol(const char* name) { return load() ? dlsym(handle_, name) : nullptr; }
 
+std::string ProgramDirectoryFor(const std::string& exeDir) {
+#if defined(LUMORA_HELPER_SUBDIR) && defined(LUMORA_BIN_SUBDIR)
+  const std::string helpers = "/" LUMORA_HELPER_SUBDIR;
+  if (exeDir.size() > helpers.size() && exeDir.compare(exeDir.size() - helpers.size(), helpers.size(), helpers) == 0)
+    return exeDir.substr(0, exeDir.size() - helpers.size()) + "/" LUMORA_BIN_SUBDIR;
+#endif
+  return exeDir;
+}
+
 std::string ProgramDirectory() {
   std::array<char, 4096> buf{};
   const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
   if (n <= 0) return "";
   std::string p(buf.data(), static_cast<std::size_t>(n));
   const auto slash = p.rfind('/');
-  return slash == std::string::npos ? "" : p.substr(0, slash);
+  return slash == std::string::npos ? "" : ProgramDirectoryFor(p.substr(0, slash));
 }
 
 }  // namespace lumora

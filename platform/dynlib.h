@@ -23,7 +23,13 @@ class DynLib {
   void* handle_ = nullptr;
 };
 
-// The directory of the running program ("" when unknown).
+// The directory of the running program ("" when unknown). A program kept in
+// the installation's helper folder (<prefix>/libexec/lumora: the desk with
+// windows, which the lumora command starts) answers <prefix>/bin, the lumora
+// command's folder, so that it finds the shared data and libraries as the
+// other programs do.
 std::string ProgramDirectory();
+// The same for a given folder of the running program.
+std::string ProgramDirectoryFor(const std::string& exeDir);
 
 }  // namespace lumora

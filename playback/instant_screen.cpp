@@ -2,23 +2,23 @@
 
 #include <algorithm>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
 #include "playback/namedit.h"
 #include "playback/playdesk.h"
 
 namespace lumora {
 
-instant_screen::instant_screen(Desk& d) : Form(d, "instant_screen") {
+instant_screen::instant_screen(DeskBase& d) : Form(d, "instant_screen") {
   setCaption("Instant Screens");
   screens_.fill(-1);
   Screen_sel.onClick([this](int k) {
     const int n = ScreenOf(k);
-    if (n >= 0 && desk().state.RunMode) desk().playdesk().Take(n);
+    if (n >= 0 && desk().state.RunMode) desk().window<Playdesk>().Take(n);
   });
   Screen_sel.onMouseDown([this](int k, MouseButton b, int, int) {
     const int n = ScreenOf(k);
-    if (b == MouseButton::Right && n >= 0) desk().nameEditor().OpenOn(n);
+    if (b == MouseButton::Right && n >= 0) desk().window<namedit>().OpenOn(n);
   });
 }
 

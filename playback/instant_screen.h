@@ -11,7 +11,7 @@ namespace lumora {
 
 class instant_screen : public Form {
  public:
-  explicit instant_screen(Desk& desk);
+  explicit instant_screen(DeskBase& desk);
 
   static constexpr int kButtons = 15;
   ControlArray Screen_sel{*this, "Screen_sel", Kind::Button, kButtons};

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
 #include "playback/playdesk.h"
 
@@ -15,7 +15,7 @@ const char* FunctionName(int fn) {
 }
 }  // namespace
 
-namedit::namedit(Desk& d) : Form(d, "namedit") {
+namedit::namedit(DeskBase& d) : Form(d, "namedit") {
   setCaption("Edit Cues");
   Check1.setCaption("Instant");
   Check1.setToolTipText("Dose selected screen appear on instant Pannel");
@@ -47,21 +47,21 @@ namedit::namedit(Desk& d) : Form(d, "namedit") {
   Screen_Delay.onChange = [this] { Delay_txt.setText(std::to_string(Screen_Delay.Value())); };
   Command3.onClick = [this] { Update(); };
   Command2.onClick = [this] {
-    desk().playdesk().CopyCue(EditScreen);
+    desk().window<Playdesk>().CopyCue(EditScreen);
     FillLists();
   };
   Command4.onClick = [this] {
-    desk().playdesk().PasteCue(EditScreen);
+    desk().window<Playdesk>().PasteCue(EditScreen);
     FillLists();
     ShowEditScreen();
   };
   Command5.onClick = [this] {
-    desk().playdesk().InsertCue(EditScreen);
+    desk().window<Playdesk>().InsertCue(EditScreen);
     FillLists();
     ShowEditScreen();
   };
   Command6.onClick = [this] {
-    desk().playdesk().DeleteCue(EditScreen);
+    desk().window<Playdesk>().DeleteCue(EditScreen);
     FillLists();
     ShowEditScreen();
   };
@@ -167,7 +167,7 @@ void namedit::Update() {
   if (ParseInt(Text2.Text(), t)) r.Time = static_cast<int16_t>(std::clamp<long long>(t, 0, 32767));
   r.Delay = static_cast<int16_t>(Screen_Delay.Value());
   s.ProjectChanged = -1;
-  desk().playdesk().Status.setText(" Cue's Updated");
+  desk().window<Playdesk>().Status.setText(" Cue's Updated");
   FillLists();
   ShowEditScreen();
 }

@@ -12,7 +12,7 @@ namespace lumora {
 
 class namedit : public Form {
  public:
-  explicit namedit(Desk& desk);
+  explicit namedit(DeskBase& desk);
 
   Control List1{*this, "List1", Kind::ListBox};
   Control Next_Scn{*this, "Next_Scn", Kind::ComboBox};

@@ -3,13 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/desk.h"
-#include "desk/button_function_form.h"
-#include "desk/fader_function_form.h"
-#include "desk/hoofdblad.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
 #include "core/state_registry.h"
-#include "remote/bcf.h"
 #include "playback/function_levels.h"
 #include "playback/instant_screen.h"
 #include "playback/namedit.h"
@@ -30,7 +26,7 @@ int SpeedFromLevel(int level) {
 }
 }  // namespace
 
-Playdesk::Playdesk(Desk& d) : Form(d, "Playdesk") {
+Playdesk::Playdesk(DeskBase& d) : Form(d, "Playdesk") {
   setCaption("Play Desk");
   Main.setToolTipText("Main Level");
   Preset.setToolTipText("Preset Channels Main level");
@@ -87,8 +83,8 @@ Playdesk::Playdesk(Desk& d) : Form(d, "Playdesk") {
   Delete_Cue.onClick = [this] { Delete_Cue_Click(); };
   Cue_Clear.onClick = [this] { Cue_Clear_Click(); };
   Cue_Colour.onClick = [this] { Cue_Colour_Click(); };
-  nameedit.onClick = [this] { desk().nameEditor().OpenOn(-1); };
-  Instant_Panel.onClick = [this] { desk().instantScreen().Show(); };
+  nameedit.onClick = [this] { desk().window<namedit>().OpenOn(-1); };
+  Instant_Panel.onClick = [this] { desk().window<instant_screen>().Show(); };
   Inc_Page.onClick([this](int) { ChangePage(1); });
   Dec_Page.onClick([this](int) { ChangePage(-1); });
   Page_Details.onChange = [this] {
@@ -101,13 +97,13 @@ Playdesk::Playdesk(Desk& d) : Form(d, "Playdesk") {
     s.Pages[std::clamp<int>(s.CurrentPage, 0, kPages - 1)].Text = Page_text.Text();
   };
   Button_Change.onClick = [this] {
-    desk().buttonFunctionForm().OpenOn(std::clamp<int>(desk().state.CurrentPage, 0, kPages - 1) * kButtonsPerPage);
+    desk().links().openButtonFunction(std::clamp<int>(desk().state.CurrentPage, 0, kPages - 1) * kButtonsPerPage);
   };
   Fader_Change.onClick = [this] {
-    desk().faderFunctionForm().OpenOn(std::clamp<int>(desk().state.CurrentPage, 0, kPages - 1) * kFadersPerPage);
+    desk().links().openFaderFunction(std::clamp<int>(desk().state.CurrentPage, 0, kPages - 1) * kFadersPerPage);
   };
   auto openFader = [this](int slot) {
-    desk().faderFunctionForm().OpenOn(std::clamp<int>(desk().state.CurrentPage, 0, kPages - 1) * kFadersPerPage + slot);
+    desk().links().openFaderFunction(std::clamp<int>(desk().state.CurrentPage, 0, kPages - 1) * kFadersPerPage + slot);
   };
   Text2.onDblClick(openFader);
   Text5.onDblClick(openFader);
@@ -350,7 +346,7 @@ void Playdesk::ButtonPress(int slot) {
   }
   drawButton(slot);
   RecomputeFunctionLevels();
-  BcfFeedbackButton(desk(), kBcfPlayDesk, b, desk().state.PlayButtonState[b]);
+  if (PlaySurface* s = desk().links().surface) s->PlayButtonChanged(b, desk().state.PlayButtonState[b]);
 }
 
 void Playdesk::ButtonRelease(int slot) {
@@ -368,7 +364,7 @@ void Playdesk::ButtonRelease(int slot) {
   }
   drawButton(slot);
   RecomputeFunctionLevels();
-  BcfFeedbackButton(desk(), kBcfPlayDesk, b, desk().state.PlayButtonState[b]);
+  if (PlaySurface* s = desk().links().surface) s->PlayButtonChanged(b, desk().state.PlayButtonState[b]);
 }
 
 void Playdesk::Slider1_Change(int slot) {
@@ -384,7 +380,7 @@ void Playdesk::Slider1_Change(int slot) {
     if (s.FaderFunctions[f].Function == kFnSequence) SequenceFader(f, level);
     RecomputeFunctionLevels();
   }
-  BcfFeedbackFader(desk(), kBcfPlayDesk, f, level);
+  if (PlaySurface* s = desk().links().surface) s->PlayFaderMoved(f, level);
 }
 
 void Playdesk::SequenceFader(int f, int level) {
@@ -424,7 +420,7 @@ void Playdesk::Submix_Clear_Click() {
     if (s.FaderFunctions[f].Function == kFnSequence) StopSequence(s.FaderFunctions[f].Value);
   RedrawPlaydesk();
   RecomputeFunctionLevels();
-  BcfFollowPlayDesk(desk());
+  if (PlaySurface* s = desk().links().surface) s->FollowPlayDesk();
   setStatus(" Submixes Cleared ");
 }
 
@@ -434,10 +430,10 @@ void Playdesk::Clear_All_Click() {
   s.PlayButtonState.fill(0);
   for (int i = 0; i < kRunnerSequences; ++i) StopSequence(i);
   for (int k = 0; k < kDeskChannels; ++k) s.DeskLevels[k] = 0;
-  desk().hoofdblad().RefreshDesk();
+  desk().mainDesk().RefreshDesk();
   RedrawPlaydesk();
   RecomputeFunctionLevels();
-  BcfFollowPlayDesk(desk());
+  if (PlaySurface* s = desk().links().surface) s->FollowPlayDesk();
   setStatus(" Desk Cleared ");
 }
 

@@ -11,7 +11,7 @@ namespace lumora {
 
 class Playdesk : public Form {
  public:
-  explicit Playdesk(Desk& desk);
+  explicit Playdesk(DeskBase& desk);
 
   // The grand master read by the output tick (0 = top = full).
   Control Main{*this, "Main", Kind::Fader};

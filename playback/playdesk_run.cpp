@@ -5,10 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/desk.h"
-#include "desk/hoofdblad.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
-#include "remote/bcf.h"
 #include "playback/instant_screen.h"
 
 namespace lumora {
@@ -37,7 +35,7 @@ void Playdesk::setProgramming(bool enabled) {
 }
 
 void Playdesk::refreshInstantPanel() {
-  instant_screen& panel = desk().instantScreen();
+  instant_screen& panel = desk().window<instant_screen>();
   if (panel.Loaded() && panel.Visible()) panel.Refresh();
 }
 
@@ -62,7 +60,7 @@ void Playdesk::Run_Switch_Click() {
     refreshInstantPanel();
     // CompleteTake may already have started a follow-on; its status stays.
     if (!s.AutotakeRunning && !Delay_Timer.Enabled()) setStatus(" Run Mode Selected");
-    desk().hoofdblad().Status.setText(" Run Mode Selected");
+    desk().mainDesk().Status.setText(" Run Mode Selected");
     return;
   }
   if (!desk().dialogs().Ask("Do You wish to Exit Run Mode ", " Run Mode")) return;
@@ -78,14 +76,14 @@ void Playdesk::Run_Switch_Click() {
   refreshInstantPanel();
   Run_Autotake.setCaption("Auto Take");
   setStatus(" Run Mode Stopped");
-  desk().hoofdblad().Status.setText(" Run Mode Stoped");
+  desk().mainDesk().Status.setText(" Run Mode Stoped");
 }
 
 void Playdesk::fadeTiming(bool fresh) {
   DeskState& s = desk().state;
   const int time = validScreen(s.LiveScreen) ? std::max<int>(0, s.Screens[s.LiveScreen].Time) : 0;
   const double u = time * 1000.0 / 255.0;
-  const int t = std::max(1, desk().hoofdblad().Timer1.Interval());
+  const int t = std::max(1, desk().mainDesk().Timer1.Interval());
   int period;
   int ticks;
   const int remaining = std::max(1, 255 - s.CrossfadePos);
@@ -214,7 +212,7 @@ void Playdesk::loadScreenIntoDesk(int n) {
   for (int k = 0; k < kDeskChannels; ++k) s.DeskLevels[k] = r.Preset[k];
   s.PlayButtonState = r.ButtonSel;
   s.PlayFaderLevel = r.FaderSel;
-  desk().hoofdblad().RefreshDesk();
+  desk().mainDesk().RefreshDesk();
   StartScreenSequences(n);
   Preset.setValue(255 - std::clamp<int>(r.PresetLevel, 0, 255));
   loadingFader_ = true;
@@ -250,7 +248,7 @@ void Playdesk::CompleteTake() {
   setSide(FadeDown == 0, s.LiveScreen);
   setSide(FadeDown != 0, UpcomingScreen);
   loadScreenIntoDesk(s.LiveScreen);
-  BcfFollowPlayDesk(desk());
+  if (PlaySurface* s = desk().links().surface) s->FollowPlayDesk();
   if (live.Auto) {
     if (!followOn) {
       setStatus(" Next Cue " + Num(next) + " Refused");

@@ -4,10 +4,8 @@
 #include <algorithm>
 #include <string>
 
-#include "app/desk.h"
-#include "desk/hoofdblad.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
-#include "remote/bcf.h"
 
 namespace lumora {
 
@@ -74,7 +72,7 @@ void Playdesk::RecallScreen(int n) {
   const ScreenRecord& r = s.Screens[n];
   screen_txt.setText(r.Name);
   for (int k = 0; k < kDeskChannels; ++k) s.DeskLevels[k] = r.Preset[k];
-  desk().hoofdblad().RefreshDesk();
+  desk().mainDesk().RefreshDesk();
   s.PlayFaderLevel = r.FaderSel;
   for (int b = 0; b <= kPlayButtons; ++b) {
     const bool comesOn = s.PlayButtonState[b] == 0 && r.ButtonSel[b] != 0;
@@ -85,7 +83,7 @@ void Playdesk::RecallScreen(int n) {
   Preset.setValue(255 - std::clamp<int>(r.PresetLevel, 0, 255));
   RedrawPlaydesk();
   RecomputeFunctionLevels();
-  BcfFollowPlayDesk(desk());
+  if (PlaySurface* s = desk().links().surface) s->FollowPlayDesk();
   setStatus(" Screen " + Num(n) + " Recalled");
 }
 

@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "project/show_keeper.h"
 #include "project/user_settings.h"
 
 namespace lumora {
 
-Preferences::Preferences(Desk& desk) : Form(desk, "Preferences") {
+Preferences::Preferences(DeskBase& desk) : Form(desk, "Preferences") {
   setCaption("Preferences");
   lblAutosave.setCaption("Autosave a changed show every (minutes, 0 = off):");
   lblBackups.setCaption("Numbered backups kept by a project save (0 = off):");

@@ -8,7 +8,7 @@ namespace lumora {
 
 class Preferences : public Form {
  public:
-  explicit Preferences(Desk& desk);
+  explicit Preferences(DeskBase& desk);
 
   Control lblAutosave{*this, "lblAutosave", Kind::Label};
   Control txtAutosave{*this, "txtAutosave", Kind::TextBox};

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "project/project_menus.h"
 #include "project/show_keeper.h"
 #include "project/user_settings.h"
@@ -65,7 +65,7 @@ std::string TodayText() {
   return buf;
 }
 
-std::string OpenStartupProject(Desk& desk, const std::string& projectOption) {
+std::string OpenStartupProject(DeskBase& desk, const std::string& projectOption) {
   if (ShowKeeper* k = ShowKeeper::of(desk)) return k->openAtStart(projectOption);
   return projectOption.empty() ? "" : LoadProjectFile(desk, projectOption);
 }
@@ -75,7 +75,7 @@ void UseUserFolders(DeskOptions& opts) {
   opts.configFolder = UserConfigFolder();
 }
 
-std::string LoadProjectFile(Desk& desk, const std::string& path) {
+std::string LoadProjectFile(DeskBase& desk, const std::string& path) {
   return LoadProject(desk, path, /*redraw=*/true);
 }
 

@@ -9,17 +9,17 @@
 
 namespace lumora {
 
-class Desk;
+class DeskBase;
 struct DeskOptions;
 
 // Reads a project file into the desk as the LoadXML menu does (without its
 // file dialog). Returns "" on success, else a short reason.
-std::string LoadProjectFile(Desk& desk, const std::string& path);
+std::string LoadProjectFile(DeskBase& desk, const std::string& path);
 
 // The start of a desk: opens the project given on the command line (or the
 // last one, when the operator chose so) and offers to recover unsaved work.
 // Returns "" or the reason the project could not be loaded.
-std::string OpenStartupProject(Desk& desk, const std::string& projectOption);
+std::string OpenStartupProject(DeskBase& desk, const std::string& projectOption);
 
 // The user's folders for a desk's options (autosaves, settings).
 void UseUserFolders(DeskOptions& opts);

@@ -4,12 +4,11 @@
 #include <iostream>
 #include <optional>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "output/art_config.h"
 #include "output/artnet.h"
 #include "output/sacn_output.h"
 #include "remote/bcf.h"
-#include "desk/hoofdblad.h"
 #include "playback/playdesk.h"
 #include "project/project_format.h"
 #include "project/project_io.h"
@@ -20,16 +19,16 @@ namespace lumora {
 
 namespace {
 
-void Statuses(Desk& d, const std::string& main, const std::string& play) {
-  d.hoofdblad().Status.setText(main);
-  d.playdesk().Status.setText(play);
+void Statuses(DeskBase& d, const std::string& main, const std::string& play) {
+  d.mainDesk().Status.setText(main);
+  d.window<Playdesk>().Status.setText(play);
 }
 
-std::string InitialPath(const Desk& d) { return d.state.ProjectPath.empty() ? "*.xml" : d.state.ProjectPath; }
+std::string InitialPath(const DeskBase& d) { return d.state.ProjectPath.empty() ? "*.xml" : d.state.ProjectPath; }
 
 // The save dialog; its answer becomes ProjectPath, a cancel empties it so
 // the next instant save asks again.
-std::optional<std::string> AskSavePath(Desk& d, const std::string& title) {
+std::optional<std::string> AskSavePath(DeskBase& d, const std::string& title) {
   auto r = d.dialogs().FileDialog(FileKind::Save, title, kProjectFilter, InitialPath(d));
   if (!r || r->empty() || *r == "*.xml") {
     d.state.ProjectPath.clear();
@@ -39,14 +38,14 @@ std::optional<std::string> AskSavePath(Desk& d, const std::string& title) {
   return r;
 }
 
-void SaveFailed(Desk& d, const std::string& path, const std::string& reason) {
+void SaveFailed(DeskBase& d, const std::string& path, const std::string& reason) {
   d.dialogs().Message(" The file " + path + " could not be saved (" + reason +
                           "). Any previous file of that name is unchanged.",
                       " Save Error", MsgIcon::Exclamation);
   Statuses(d, " Save Failed ", " Save Failed");
 }
 
-void SavePart(Desk& d, const std::string& title, const std::function<std::string(const DeskState&)>& writer,
+void SavePart(DeskBase& d, const std::string& title, const std::function<std::string(const DeskState&)>& writer,
               const std::string& mainStatus, const std::string& playStatus) {
   auto path = AskSavePath(d, title);
   if (!path) return;
@@ -58,7 +57,7 @@ void SavePart(Desk& d, const std::string& title, const std::function<std::string
   Statuses(d, mainStatus, playStatus);
 }
 
-void LoadWithDialog(Desk& d, bool redraw) {
+void LoadWithDialog(DeskBase& d, bool redraw) {
   auto r = d.dialogs().FileDialog(FileKind::Open, " Load Lumora Project", kProjectFilter, InitialPath(d));
   if (!r || r->empty() || *r == "*.xml") return;
   std::string err = LoadProject(d, *r, redraw);
@@ -71,7 +70,7 @@ void LoadWithDialog(Desk& d, bool redraw) {
 
 }  // namespace
 
-std::string SaveWholeProject(Desk& d, const std::string& path) {
+std::string SaveWholeProject(DeskBase& d, const std::string& path) {
   DeskState& s = d.state;
   const int16_t before = s.ProjectVersion;
   if (s.ProjectVersion < 32767) ++s.ProjectVersion;
@@ -100,13 +99,13 @@ std::string SaveWholeProject(Desk& d, const std::string& path) {
   return {};
 }
 
-void SaveXML_Click(Desk& d) {
+void SaveXML_Click(DeskBase& d) {
   auto path = AskSavePath(d, "Save DMX Project");
   if (!path) return;
   SaveWholeProject(d, *path);
 }
 
-void Save_Instant_Click(Desk& d) {
+void Save_Instant_Click(DeskBase& d) {
   if (d.state.ProjectPath.empty()) {
     SaveXML_Click(d);
     return;
@@ -114,23 +113,23 @@ void Save_Instant_Click(Desk& d) {
   SaveWholeProject(d, d.state.ProjectPath);
 }
 
-void Save_Submix_XML_Click(Desk& d) {
+void Save_Submix_XML_Click(DeskBase& d) {
   SavePart(d, "Save DMX Submixes", WriteSubmixFile, " Submix Saved ", " Submix Saved");
 }
 
-void Save_Patch_XML_Click(Desk& d) {
+void Save_Patch_XML_Click(DeskBase& d) {
   SavePart(d, "Save DMX Patches", WritePatchFile, " Patches Saved ", " Patches Saved");
 }
 
-void Save_Chase_XML_Click(Desk& d) {
+void Save_Chase_XML_Click(DeskBase& d) {
   SavePart(d, "Save DMX Sequences", WriteSequenceFile, " Sequences Saved ", " Sequences Saved");
 }
 
-void LoadXML_Click(Desk& d) { LoadWithDialog(d, true); }
+void LoadXML_Click(DeskBase& d) { LoadWithDialog(d, true); }
 
-void Load_P_XML_Click(Desk& d) { LoadWithDialog(d, false); }
+void Load_P_XML_Click(DeskBase& d) { LoadWithDialog(d, false); }
 
-std::string LoadProject(Desk& d, const std::string& path, bool redraw) {
+std::string LoadProject(DeskBase& d, const std::string& path, bool redraw) {
   // What an interrupted save of this project left behind goes first.
   RemoveStaleSaveTemps(path);
   std::string text;
@@ -150,7 +149,7 @@ std::string LoadProject(Desk& d, const std::string& path, bool redraw) {
   if (rep.bcfMode > 0) {
     // The surface is started as "Connect to BCF" does, then keeps the mode
     // the show was saved with when it was found.
-    BCF& b = d.bcf();
+    BCF& b = d.window<BCF>();
     b.Load();
     b.BcfConnect();
     if (s.BcfMode > 0) {
@@ -163,15 +162,15 @@ std::string LoadProject(Desk& d, const std::string& path, bool redraw) {
   }
   if (rep.network) {
     // The set-up dialog loads (initialising the node) without showing.
-    d.artConfig().Load();
+    d.window<Art_Config>().Load();
     ArtApply(d);
   }
   if (rep.sacn) SacnApply(d);
   Statuses(d, "Project Loaded ", "Project Loaded");
   if (ShowKeeper* keeper = ShowKeeper::of(d)) keeper->projectLoaded(path);
   if (redraw) {
-    d.hoofdblad().RefreshDesk();
-    d.playdesk().RedrawPlaydesk();
+    d.mainDesk().RefreshDesk();
+    d.window<Playdesk>().RedrawPlaydesk();
   }
   return {};
 }

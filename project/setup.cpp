@@ -1,6 +1,6 @@
-#include "app/desk.h"
-#include "desk/hoofdblad.h"
-#include "desk/project_text.h"
+#include "project/setup.h"
+
+#include "platform/desk_base.h"
 #include "project/preferences.h"
 #include "project/project_menus.h"
 #include "project/show_keeper.h"
@@ -8,9 +8,9 @@
 namespace lumora {
 
 // Registers this subsystem's globals and wires the main desk's file menus.
-void SetupProject(Desk& d) {
+void SetupProject(DeskBase& d) {
   d.registry().bind("ProjectDate", d.state.ProjectDate);
-  Hoofdblad& h = d.hoofdblad();
+  MainDesk& h = d.mainDesk();
   h.SaveXML.setCaption("&Save As Project");
   h.Save_Instant.setCaption("&Save Project");
   h.Save_Submix_XML.setCaption("Save Submix");
@@ -25,12 +25,11 @@ void SetupProject(Desk& d) {
   h.Save_Chase_XML.onClick = [&d] { Save_Chase_XML_Click(d); };
   h.LoadXML.onClick = [&d] { LoadXML_Click(d); };
   h.Load_P_XML.onClick = [&d] { Load_P_XML_Click(d); };
-  h.project_info.onClick = [&d] { d.projectText().Show(); };
 
   ShowKeeper& k = d.own<ShowKeeper>(d);
   Preferences& prefs = d.own<Preferences>(d);
   d.addForm(&prefs);
-  if (Control* c = h.control("Preferences")) c->onClick = [&prefs] { prefs.Show(); };
+  if (Control* c = h.form.control("Preferences")) c->onClick = [&prefs] { prefs.Show(); };
   auto wholeNumber = [](const Json& v, long long& n) -> std::string {
     if (!v.isNumber()) return "expected a number";
     n = v.asInt();

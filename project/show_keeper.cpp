@@ -10,8 +10,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/desk.h"
-#include "desk/hoofdblad.h"
+#include "platform/desk_base.h"
 #include "core/safe_file.h"
 #include "playback/playdesk.h"
 #include "project/project_format.h"
@@ -77,15 +76,15 @@ bool Exists(const std::string& path) {
 
 }  // namespace
 
-ShowKeeper::ShowKeeper(Desk& d)
+ShowKeeper::ShowKeeper(DeskBase& d)
     : d_(d),
       store_(MakeFileSettingsStore(d.options().configFolder.empty() ? ""
                                                                     : d.options().configFolder + "/settings.conf")),
       settings_(store_->load()),
       stateFolder_(d.options().stateFolder),
-      timer_(d.hoofdblad(), "Autosave_Timer"),
-      recentMenu_(d.hoofdblad(), "Recent", Kind::Menu, static_cast<int>(kMaxRecentProjects)),
-      preferencesMenu_(d.hoofdblad(), "Preferences", Kind::Menu) {
+      timer_(d.mainDesk().form, "Autosave_Timer"),
+      recentMenu_(d.mainDesk().form, "Recent", Kind::Menu, static_cast<int>(kMaxRecentProjects)),
+      preferencesMenu_(d.mainDesk().form, "Preferences", Kind::Menu) {
   timer_.setInterval(kPollMs);
   timer_.onTimer = [this] { poll(); };
   timer_.setEnabled(!stateFolder_.empty() && settings_.autosaveMinutes > 0);
@@ -103,6 +102,7 @@ ShowKeeper::~ShowKeeper() {
   }
   cv_.notify_all();
   if (worker_.joinable()) worker_.join();
+  releaseStores();
   // A clean exit (nothing unsaved, or the operator let it go) leaves no
   // autosave of its own behind; a desk that ends any other way, or with work
   // nobody confirmed dropping (end of input), keeps them for the next start.
@@ -120,9 +120,18 @@ std::string ShowKeeper::keepUnsavedWork() {
   return file;
 }
 
-ShowKeeper* ShowKeeper::of(Desk& d) { return d.owned<ShowKeeper>(); }
+ShowKeeper* ShowKeeper::of(DeskBase& d) { return d.owned<ShowKeeper>(); }
+
+void ShowKeeper::holdStores() { storesHeld_ = true; }
+
+void ShowKeeper::releaseStores() {
+  storesHeld_ = false;
+  if (storePending_) store();
+}
 
 void ShowKeeper::store() {
+  storePending_ = storesHeld_;
+  if (storesHeld_) return;
   std::string err = store_->save(settings_);
   if (!err.empty()) std::cerr << "lumora: the settings could not be stored (" << err << ")\n";
 }
@@ -308,8 +317,8 @@ void ShowKeeper::openRecent(int i) {
   if (!err.empty()) {
     d_.dialogs().Message(" The file " + path + " could not be loaded (" + err + "). Nothing was changed.",
                          " Load Error", MsgIcon::Exclamation);
-    d_.hoofdblad().Status.setText(" Load Failed ");
-    d_.playdesk().Status.setText(" Load Failed");
+    d_.mainDesk().Status.setText(" Load Failed ");
+    d_.window<Playdesk>().Status.setText(" Load Failed");
   }
 }
 
@@ -386,8 +395,8 @@ void ShowKeeper::offerRecovery(const std::string& target, bool anyProject) {
   lineage_.insert(best->file);
   dueAt_ = -1;
   if (!best->project.empty()) remember(best->project);
-  d_.hoofdblad().Status.setText(" Unsaved Work Recovered ");
-  d_.playdesk().Status.setText(" Unsaved Work Recovered");
+  d_.mainDesk().Status.setText(" Unsaved Work Recovered ");
+  d_.window<Playdesk>().Status.setText(" Unsaved Work Recovered");
 }
 
 // --- backups ----------------------------------------------------------------

@@ -18,19 +18,24 @@
 
 namespace lumora {
 
-class Desk;
+class DeskBase;
 
 class ShowKeeper {
  public:
-  explicit ShowKeeper(Desk& d);
+  explicit ShowKeeper(DeskBase& d);
   ~ShowKeeper();
   ShowKeeper(const ShowKeeper&) = delete;
   ShowKeeper& operator=(const ShowKeeper&) = delete;
 
   // The desk's keeper (null only while the desk is being made).
-  static ShowKeeper* of(Desk& d);
+  static ShowKeeper* of(DeskBase& d);
 
-  // --- preferences (each change is stored at once) ---
+  // --- preferences (each change is stored at once, unless held) ---
+  // While held, changes are stored at the release instead (or at the end of
+  // the desk): a headless start sends its first frame before it waits for
+  // the disk to take the recent-projects list.
+  void holdStores();
+  void releaseStores();
   const UserSettings& settings() const { return settings_; }
   // Return "" or the reason the value was refused.
   std::string setAutosaveMinutes(int minutes);
@@ -87,7 +92,7 @@ class ShowKeeper {
   void store();
   void offerRecovery(const std::string& target, bool anyProject);
 
-  Desk& d_;
+  DeskBase& d_;
   std::unique_ptr<SettingsStore> store_;
   UserSettings settings_;
   std::string stateFolder_;
@@ -100,6 +105,8 @@ class ShowKeeper {
   std::set<std::string> lineage_;
   bool loadingForRecovery_ = false;
   bool keepLineage_ = false;  // the end keeps this run's autosaves
+  bool storesHeld_ = false;
+  bool storePending_ = false;  // a change made while held, not yet stored
 
   std::thread worker_;
   std::mutex m_;

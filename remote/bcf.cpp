@@ -1,7 +1,6 @@
 #include "remote/bcf.h"
 
-#include "app/desk.h"
-#include "desk/hoofdblad.h"
+#include "platform/desk_base.h"
 #include "core/level_node.h"
 #include "core/levels.h"
 #include "playback/playdesk.h"
@@ -25,7 +24,7 @@ const char* BcfModeText(int mode) {
   return mode >= 0 && mode <= 6 ? texts[mode] : texts[0];
 }
 
-BCF::BCF(Desk& desk) : Form(desk, "BCF") {
+BCF::BCF(DeskBase& desk) : Form(desk, "BCF") {
   setCaption("BCF2000");
   Pannel_Dec.setCaption("<");
   Pannel_Inc.setCaption(">");
@@ -73,12 +72,12 @@ void BCF::Form_Unload(bool& cancel) {
 }
 
 void BCF::statusOfDesk(const std::string& text) {
-  desk().hoofdblad().Status.setText(text);
-  desk().playdesk().Status.setText(text);
+  desk().mainDesk().Status.setText(text);
+  desk().window<Playdesk>().Status.setText(text);
 }
 
 void BCF::BcfConnect() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   MidiPorts& p = ports();
   statusOfDesk(" Connecting to BCF2000");
   BcfOutFound = 0;
@@ -100,14 +99,14 @@ void BCF::BcfConnect() {
   }
   if (BcfOutFound == 0 || BcfInDevice == 0) {
     Text2.setText(" No BCF2000 Found");
-    d.bcfConfigure().Text1.setText(" No BCF2000 Found");
+    d.window<BCF_configure>().Text1.setText(" No BCF2000 Found");
     statusOfDesk(" No BCF2000 Found");
     d.state.BcfMode = 0;
     PanelRefresh();
     return;
   }
   Text2.setText(" BCF2000 Connection Made ");
-  d.bcfConfigure().Text1.setText(" Connection Made");
+  d.window<BCF_configure>().Text1.setText(" Connection Made");
   statusOfDesk(" BCF2000 Connection Made");
   d.state.BcfMode = kBcfMainDesk;
   PanelRefresh();
@@ -195,7 +194,7 @@ void BCF::MIDIInput1_Error(int code, const std::string& text) {
 }
 
 void BCF::MIDIInput1_Message(int c, int v) {
-  Desk& d = desk();
+  DeskBase& d = desk();
   DeskState& s = d.state;
   const int mode = s.BcfMode;
   if (mode != kBcfMainDesk && mode != kBcfPlayDesk) return;
@@ -207,20 +206,20 @@ void BCF::MIDIInput1_Message(int c, int v) {
     if (mode == kBcfPlayDesk) {
       s.PlayButtonState[b] = v >= 64 ? -1 : 0;
       if (s.ButtonFunctions[b].Function == kFnSequence) BcfRunButtonSequence(d, b, v >= 64 ? 255 : 0);
-      d.playdesk().RedrawPlaydesk();
-      d.playdesk().RecomputeFunctionLevels();
+      d.window<Playdesk>().RedrawPlaydesk();
+      d.window<Playdesk>().RecomputeFunctionLevels();
     }
   } else if (c >= kFirstFader && c <= 88) {
     const int idx = 8 * FaderGroup + (c - kFirstFader);
     FaderTouched[c - kFirstFader] = -1;
     if (mode == kBcfMainDesk) {
       s.DeskLevels[idx] = static_cast<int16_t>(2 * v);
-      d.hoofdblad().RefreshDesk();
+      d.mainDesk().RefreshDesk();
     } else {
       s.PlayFaderLevel[idx] = static_cast<int16_t>(2 * v);
       if (s.FaderFunctions[idx].Function == kFnSequence) BcfRunFaderSequence(d, idx, v > 5 ? 2 * v : 0);
-      d.playdesk().RedrawPlaydesk();
-      d.playdesk().RecomputeFunctionLevels();
+      d.window<Playdesk>().RedrawPlaydesk();
+      d.window<Playdesk>().RecomputeFunctionLevels();
     }
   } else if (c >= kFirstGroup && c <= 92) {
     if (v >= 64) {
@@ -229,8 +228,8 @@ void BCF::MIDIInput1_Message(int c, int v) {
         if (j != FaderGroup) BcfSendCC(kFirstGroup + j, 0);
       sendGroupFaders(false);
       const std::string text = " BCF Fader Group " + Num(FaderGroup);
-      if (mode == kBcfMainDesk) d.hoofdblad().Status.setText(text);
-      else d.playdesk().Status.setText(text);
+      if (mode == kBcfMainDesk) d.mainDesk().Status.setText(text);
+      else d.window<Playdesk>().Status.setText(text);
     }
     echo(c - kFirstGroup, v);
   } else if (c == 93 || c == 94) {
@@ -239,9 +238,9 @@ void BCF::MIDIInput1_Message(int c, int v) {
   // 1..32 (the encoders): no effect.
 }
 
-void BcfFeedbackFader(Desk& d, BcfDesk from, int i, int level) {
+void BcfFeedbackFader(DeskBase& d, BcfDesk from, int i, int level) {
   if (d.state.BcfMode != from || from == kBcfNone) return;
-  BCF& b = d.bcf();
+  BCF& b = d.window<BCF>();
   const int g = b.FaderGroup;
   if (i < 8 * g || i >= 8 * g + 8) return;
   // A fader moved on the surface suppresses exactly one echo of itself.
@@ -249,18 +248,18 @@ void BcfFeedbackFader(Desk& d, BcfDesk from, int i, int level) {
   b.FaderTouched[i - 8 * g] = 0;
 }
 
-void BcfFeedbackButton(Desk& d, BcfDesk from, int b, int16_t state) {
+void BcfFeedbackButton(DeskBase& d, BcfDesk from, int b, int16_t state) {
   if (d.state.BcfMode != from || from == kBcfNone) return;
-  BCF& f = d.bcf();
+  BCF& f = d.window<BCF>();
   // The surface's 16 buttons always stand for buttons 0..15, in every fader
   // group, as the input side reads them; so their lights follow those.
   if (b < 0 || b >= 16) return;
   f.BcfSendCC(kFirstButton + b, state == -1 ? 127 : 0);
 }
 
-void BcfFollowPlayDesk(Desk& d) {
+void BcfFollowPlayDesk(DeskBase& d) {
   if (d.state.BcfMode != kBcfPlayDesk) return;
-  const int g = d.bcf().FaderGroup;
+  const int g = d.window<BCF>().FaderGroup;
   for (int i = 8 * g; i < 8 * g + 8; ++i) BcfFeedbackFader(d, kBcfPlayDesk, i, d.state.PlayFaderLevel[i]);
   for (int b = 0; b < 16; ++b) BcfFeedbackButton(d, kBcfPlayDesk, b, d.state.PlayButtonState[b]);
 }

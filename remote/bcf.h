@@ -17,7 +17,7 @@ enum BcfDesk : int16_t { kBcfNone = 0, kBcfMainDesk = 1, kBcfPlayDesk = 2 };
 
 class BCF : public Form {
  public:
-  explicit BCF(Desk& desk);
+  explicit BCF(DeskBase& desk);
   ~BCF() override;
 
   Control Text1{*this, "Text1", Kind::TextBox};  // echo of the last surface control
@@ -68,12 +68,12 @@ class BCF : public Form {
 };
 
 // Feedback from the desks: only while the surface drives that desk.
-void BcfFeedbackFader(Desk& d, BcfDesk from, int i, int level);
-void BcfFeedbackButton(Desk& d, BcfDesk from, int b, int16_t state);
+void BcfFeedbackFader(DeskBase& d, BcfDesk from, int i, int level);
+void BcfFeedbackButton(DeskBase& d, BcfDesk from, int b, int16_t state);
 
 // Many levels of the playback desk changed at once (recall, clears, a take
 // completed): the surface's faders of the group shown and its buttons follow.
-void BcfFollowPlayDesk(Desk& d);
+void BcfFollowPlayDesk(DeskBase& d);
 
 // The text shown for a mode.
 const char* BcfModeText(int mode);

@@ -1,11 +1,11 @@
 #include "remote/bcf_configure.h"
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "remote/bcf.h"
 
 namespace lumora {
 
-BCF_configure::BCF_configure(Desk& desk) : Form(desk, "BCF_configure") {
+BCF_configure::BCF_configure(DeskBase& desk) : Form(desk, "BCF_configure") {
   setCaption("BCF Setup");
   Command1.setCaption("Connect to BCF");
   Command2.setCaption("Close");
@@ -26,9 +26,9 @@ BCF_configure::BCF_configure(Desk& desk) : Form(desk, "BCF_configure") {
 }
 
 void BCF_configure::Command1_Click() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   Text1.setText("");
-  BCF& b = d.bcf();
+  BCF& b = d.window<BCF>();
   b.Load();
   b.BcfConnect();
   if (d.state.BcfMode < 1) {

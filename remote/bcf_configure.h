@@ -7,7 +7,7 @@ namespace lumora {
 
 class BCF_configure : public Form {
  public:
-  explicit BCF_configure(Desk& desk);
+  explicit BCF_configure(DeskBase& desk);
 
   Control Text1{*this, "Text1", Kind::TextBox};
   Control Command1{*this, "Command1", Kind::Button};  // "Connect to BCF"

@@ -1,12 +1,12 @@
 #include "remote/bcf_hooks.h"
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "playback/playdesk.h"
 
 namespace lumora {
 
-void BcfRunButtonSequence(Desk& d, int button, int level) { d.playdesk().SequenceButton(button, level); }
+void BcfRunButtonSequence(DeskBase& d, int button, int level) { d.window<Playdesk>().SequenceButton(button, level); }
 
-void BcfRunFaderSequence(Desk& d, int fader, int level) { d.playdesk().SequenceFader(fader, level); }
+void BcfRunFaderSequence(DeskBase& d, int fader, int level) { d.window<Playdesk>().SequenceFader(fader, level); }
 
 }  // namespace lumora

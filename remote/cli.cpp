@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-#include "app/desk.h"
-#include "desk/hoofdblad.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
 #include "playback/playdesk.h"
 #include "remote/cli_hooks.h"
@@ -32,7 +31,7 @@ std::string GeneralNumber(double v) {
 }
 }  // namespace
 
-CLI::CLI(Desk& desk) : Form(desk, "CLI") {
+CLI::CLI(DeskBase& desk) : Form(desk, "CLI") {
   setCaption("Command Line");
   Command1.setCaption("Close");
   Label1.setCaption("Keypad: n . level   n * m   n +   n /   C n   Enter");
@@ -140,7 +139,7 @@ void CLI::Enter() {
 }
 
 bool CLI::ScreenCallOrQuery() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   DeskState& s = d.state;
   if (CliTokens[0] == "c") {
     if (!IsNumber(CliTokens[1])) {
@@ -154,8 +153,8 @@ bool CLI::ScreenCallOrQuery() {
     }
     CliScreenCall(d, n);
     const std::string text = "Cue " + CliTokens[1] + " Selected";
-    d.hoofdblad().Status.setText(text);
-    d.playdesk().Status.setText(text);
+    d.mainDesk().Status.setText(text);
+    d.window<Playdesk>().Status.setText(text);
     Indicate(kGreen);
     return true;
   }
@@ -183,7 +182,7 @@ bool CLI::ScreenCallOrQuery() {
 }
 
 bool CLI::SetTarget(int n, bool fader, int level) {
-  Desk& d = desk();
+  DeskBase& d = desk();
   if (fader) {
     if (n < 1 || n > kPlayFaders + 1) return false;  // past the fader table: skipped
     d.state.PlayFaderLevel[n - 1] = static_cast<int16_t>(level);
@@ -197,7 +196,7 @@ bool CLI::SetTarget(int n, bool fader, int level) {
 }
 
 void CLI::LevelCommand() {
-  Desk& d = desk();
+  DeskBase& d = desk();
   const std::string& last = CliTokens[CliCursor];
   if (!IsNumber(last) || CliTokens[CliCursor - 1] != "@") {
     Refuse();
@@ -259,11 +258,11 @@ void CLI::LevelCommand() {
   }
 
   const std::string text = "CLI -" + String_In.Text();
-  d.hoofdblad().Status.setText(text);
-  d.playdesk().Status.setText(text);
-  d.hoofdblad().RefreshDesk();
-  d.playdesk().RedrawPlaydesk();
-  d.playdesk().RecomputeFunctionLevels();
+  d.mainDesk().Status.setText(text);
+  d.window<Playdesk>().Status.setText(text);
+  d.mainDesk().RefreshDesk();
+  d.window<Playdesk>().RedrawPlaydesk();
+  d.window<Playdesk>().RecomputeFunctionLevels();
   ClearLine();
 }
 

@@ -12,7 +12,7 @@ namespace lumora {
 
 class CLI : public Form {
  public:
-  explicit CLI(Desk& desk);
+  explicit CLI(DeskBase& desk);
 
   Control String_In{*this, "String_In", Kind::TextBox};
   Control Shape1{*this, "Shape1", Kind::Picture};  // the indicator

@@ -1,13 +1,13 @@
 #include "remote/cli_hooks.h"
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "playback/playdesk.h"
 #include "remote/bcf.h"
 
 namespace lumora {
 
-void CliScreenCall(Desk& d, int screen) {
-  Playdesk& p = d.playdesk();
+void CliScreenCall(DeskBase& d, int screen) {
+  Playdesk& p = d.window<Playdesk>();
   if (d.state.RunMode != 0) {
     p.Take(screen);
   } else {
@@ -16,13 +16,13 @@ void CliScreenCall(Desk& d, int screen) {
   }
 }
 
-void CliFaderChanged(Desk& d, int fader) {
+void CliFaderChanged(DeskBase& d, int fader) {
   const int16_t level = d.state.PlayFaderLevel[fader];
-  if (fader < kPlayFaders && d.state.FaderFunctions[fader].Function == kFnSequence) d.playdesk().SequenceFader(fader, level);
+  if (fader < kPlayFaders && d.state.FaderFunctions[fader].Function == kFnSequence) d.window<Playdesk>().SequenceFader(fader, level);
   BcfFeedbackFader(d, kBcfPlayDesk, fader, level);
 }
 
-void CliChannelChanged(Desk& d, int channel) {
+void CliChannelChanged(DeskBase& d, int channel) {
   BcfFeedbackFader(d, kBcfMainDesk, channel, d.state.DeskLevels[channel]);
 }
 

@@ -3,14 +3,14 @@
 
 namespace lumora {
 
-class Desk;
+class DeskBase;
 
 // "C n Enter": in run mode take screen n, otherwise select and recall it.
-void CliScreenCall(Desk& d, int screen);
+void CliScreenCall(DeskBase& d, int screen);
 // A playback fader (0-based) set from the command line: a sequence fader
 // passes the new level to its sequence; the surface follows.
-void CliFaderChanged(Desk& d, int fader);
+void CliFaderChanged(DeskBase& d, int fader);
 // A desk channel (0-based) set from the command line: the surface follows.
-void CliChannelChanged(Desk& d, int channel);
+void CliChannelChanged(DeskBase& d, int channel);
 
 }  // namespace lumora

@@ -1,15 +1,28 @@
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "remote/bcf.h"
+#include "remote/setup.h"
 
 namespace lumora {
 
 namespace {
 
+// The surface follows the playback desk while it drives that desk.
+class BcfPlaySurface final : public PlaySurface {
+ public:
+  explicit BcfPlaySurface(DeskBase& d) : d_(d) {}
+  void PlayFaderMoved(int fader, int level) override { BcfFeedbackFader(d_, kBcfPlayDesk, fader, level); }
+  void PlayButtonChanged(int button, int16_t state) override { BcfFeedbackButton(d_, kBcfPlayDesk, button, state); }
+  void FollowPlayDesk() override { BcfFollowPlayDesk(d_); }
+
+ private:
+  DeskBase& d_;
+};
+
 // The simulated surface of the console: `sim midi bcf2000 0|1`,
 // `sim midi cc C V`, `get Sim.Midi.Sent`.
-void SetupSimMidi(Desk& d) {
+void SetupSimMidi(DeskBase& d) {
   auto& sim = d.own<SimMidiPorts>();
-  d.bcf().setPorts(&sim);
+  d.window<BCF>().setPorts(&sim);
   d.platform().simHandlers.push_back([&sim](const std::vector<std::string>& a) -> std::optional<std::string> {
     if (a.empty() || a[0] != "midi") return std::nullopt;
     auto num = [](const std::string& t, int lo, int hi, int& out) {
@@ -43,7 +56,8 @@ void SetupSimMidi(Desk& d) {
 
 }  // namespace
 
-void SetupRemote(Desk& d) {
+void SetupRemote(DeskBase& d) {
+  d.links().surface = &d.own<BcfPlaySurface>(d);
   if (d.platform().simulated) SetupSimMidi(d);
 }
 

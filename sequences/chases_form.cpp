@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/desk.h"
-#include "desk/hoofdblad.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
 #include "playback/playdesk.h"
 #include "sequences/fixture_browser.h"
@@ -48,7 +47,7 @@ int32_t ColourOf(const std::string& text) {
 }
 }  // namespace
 
-Chases::Chases(Desk& desk) : Form(desk, "Chases") {
+Chases::Chases(DeskBase& desk) : Form(desk, "Chases") {
   setCaption("Sequence Desk");
   Chase_Plus.setCaption(">");
   Chase_Plus.setToolTipText("Increase Chase Step");
@@ -315,7 +314,7 @@ void Chases::Chase_Name_Change() {
   desk().state.ProjectChanged = -1;
   Chase_Sel.setList(currentChase_, t.empty() ? kNone : t);
   setCaption(t.empty() ? "Sequence Desk" : "Sequence Desk " + t);
-  desk().playdesk().RedrawPlaydesk();
+  desk().window<Playdesk>().RedrawPlaydesk();
 }
 
 void Chases::Chase_Colour_Sel_Click() {
@@ -325,7 +324,7 @@ void Chases::Chase_Colour_Sel_Click() {
   Chase_Colour_Sel.setBackColor(*c);
   r.Colour = std::to_string(*c);
   desk().state.ProjectChanged = -1;
-  desk().playdesk().RedrawPlaydesk();
+  desk().window<Playdesk>().RedrawPlaydesk();
 }
 
 // --- redraw -------------------------------------------------------------
@@ -528,13 +527,13 @@ void Chases::Loop_Times_Change() {
 }
 
 void Chases::Exit_Click() {
-  desk().playdesk().RedrawPlaydesk();
-  desk().fixtureProp().Unload();
+  desk().window<Playdesk>().RedrawPlaydesk();
+  desk().window<Fixture_Prop>().Unload();
   Unload();
 }
 
 void Chases::Load_File_Click() {
-  desk().hoofdblad().LoadXML.Click();
+  desk().mainDesk().LoadXML.Click();
   fillChaseList();
   Chase_Sel.SelectIndex(currentChase_);
 }

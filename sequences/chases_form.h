@@ -17,7 +17,7 @@ namespace lumora {
 
 class Chases : public Form {
  public:
-  explicit Chases(Desk& desk);
+  explicit Chases(DeskBase& desk);
 
   // XY pad rectangle in the pad control's own units (presses outside the
   // rectangle but on the control are ignored).

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
 
 namespace lumora {

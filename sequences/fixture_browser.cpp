@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "sequences/chases_form.h"
 
 namespace lumora {
@@ -25,7 +25,7 @@ std::string ModelName(const fs::path& file, const std::string& maker) {
 }
 }  // namespace
 
-Fixture_Browser::Fixture_Browser(Desk& desk) : Form(desk, "Fixture_Browser"), root_(DefaultRoot()) {
+Fixture_Browser::Fixture_Browser(DeskBase& desk) : Form(desk, "Fixture_Browser"), root_(DefaultRoot()) {
   setCaption("Fixture Library");
   Import_Button.setCaption("Import");
   Import_Button.setToolTipText("Store the chosen mode in the sequence desk's selected fixture");
@@ -143,7 +143,7 @@ void Fixture_Browser::Import_Button_Click() {
     desk().dialogs().Message(" Choose a maker, a model and a mode first", " Fixture Import", MsgIcon::Exclamation);
     return;
   }
-  if (desk().chases().StoreImport(fixtureimport::Build(parsed_.def, k))) Unload();
+  if (desk().window<Chases>().StoreImport(fixtureimport::Build(parsed_.def, k))) Unload();
 }
 
 }  // namespace lumora

@@ -13,7 +13,7 @@ namespace lumora {
 
 class Fixture_Browser : public Form {
  public:
-  explicit Fixture_Browser(Desk& desk);
+  explicit Fixture_Browser(DeskBase& desk);
 
   Control Maker_List{*this, "Maker_List", Kind::ListBox};
   Control Model_List{*this, "Model_List", Kind::ListBox};

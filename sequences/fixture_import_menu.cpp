@@ -2,7 +2,7 @@
 // QLC+ library into the selected fixture type.
 #include <algorithm>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "sequences/chases_form.h"
 #include "sequences/fixture_browser.h"
 #include "sequences/fixture_prop.h"
@@ -41,7 +41,7 @@ void Chases::Fixture_Browse_Click() {
                              " Fixture Import", MsgIcon::Exclamation);
     return;
   }
-  desk().fixtureBrowser().Show();
+  desk().window<Fixture_Browser>().Show();
 }
 
 bool Chases::StoreImport(const fixtureimport::ImportResult& r) {
@@ -75,7 +75,7 @@ bool Chases::StoreImport(const fixtureimport::ImportResult& r) {
   importReport_.push_back("stored in fixture " + std::to_string(fx));
   RefillFixtureList();
   RedrawMovingDesk();
-  if (desk().fixtureProp().Loaded()) desk().fixtureProp().Refresh();
+  if (desk().window<Fixture_Prop>().Loaded()) desk().window<Fixture_Prop>().Refresh();
   desk().dialogs().Message(Lines(importReport_), " Fixture Import", MsgIcon::Information);
   return true;
 }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
 #include "sequences/chases_form.h"
 
@@ -18,7 +18,7 @@ int32_t EntryColour(const std::string& text) {
 }
 }  // namespace
 
-Fixture_Prop::Fixture_Prop(Desk& desk) : Form(desk, "Fixture_Prop") {
+Fixture_Prop::Fixture_Prop(DeskBase& desk) : Form(desk, "Fixture_Prop") {
   setCaption("Fixture Propertises");
   Label1.setCaption("DMX Output Required");
   Label2.setCaption("Min Output");
@@ -43,10 +43,10 @@ Fixture_Prop::Fixture_Prop(Desk& desk) : Form(desk, "Fixture_Prop") {
   colour_bx.onClick = [this] { colour_bx_Click(); };
   Command1.onClick = [this] { Command1_Click(); };
   mnu_exit.onClick = [this] { Command1_Click(); };
-  mnu_load.onClick = [this] { this->desk().chases().Load_fixture_Click(); };
-  mnu_save_single.onClick = [this] { this->desk().chases().Save_Fixture_Single_Click(); };
-  mnu_save_all.onClick = [this] { this->desk().chases().Save_Fixture_all_Click(); };
-  mnu_clear.onClick = [this] { this->desk().chases().Clear_Fixture_Click(); };
+  mnu_load.onClick = [this] { this->desk().window<Chases>().Load_fixture_Click(); };
+  mnu_save_single.onClick = [this] { this->desk().window<Chases>().Save_Fixture_Single_Click(); };
+  mnu_save_all.onClick = [this] { this->desk().window<Chases>().Save_Fixture_all_Click(); };
+  mnu_clear.onClick = [this] { this->desk().window<Chases>().Clear_Fixture_Click(); };
 }
 
 void Fixture_Prop::Form_Load() { ShowEntry(desk().state.SelectedFixture, 0, 0); }
@@ -115,7 +115,7 @@ void Fixture_Prop::showFields() {
 }
 
 void Fixture_Prop::redrawDesk() {
-  Chases& c = desk().chases();
+  Chases& c = desk().window<Chases>();
   if (!c.Loaded()) return;
   c.RefillFixtureList();
   c.RedrawMovingDesk();

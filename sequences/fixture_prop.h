@@ -8,7 +8,7 @@ namespace lumora {
 
 class Fixture_Prop : public Form {
  public:
-  explicit Fixture_Prop(Desk& desk);
+  explicit Fixture_Prop(DeskBase& desk);
 
   Control Fixture_Sel{*this, "Fixture_Sel", Kind::ComboBox};
   Control Function_Sel{*this, "Function_Sel", Kind::ComboBox};

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/desk.h"
+#include "platform/desk_base.h"
 #include "core/levels.h"
 #include "core/safe_file.h"
 #include "sequences/chases_form.h"
@@ -145,8 +145,8 @@ void Chases::Move_MouseDown(int f, int k, MouseButton b) {
 
 void Chases::fixt_prop_Click() {
   const DeskState& s = desk().state;
-  desk().fixtureProp().Show();
-  desk().fixtureProp().ShowEntry(s.SelectedFixture, s.SelectedPad, s.SelectedPadEntry);
+  desk().window<Fixture_Prop>().Show();
+  desk().window<Fixture_Prop>().ShowEntry(s.SelectedFixture, s.SelectedPad, s.SelectedPadEntry);
 }
 
 void Chases::Position_Change(int f) {
@@ -226,7 +226,7 @@ void Chases::Load_fixture_Click() {
   }
   RefillFixtureList();
   RedrawMovingDesk();
-  if (desk().fixtureProp().Loaded()) desk().fixtureProp().Refresh();
+  if (desk().window<Fixture_Prop>().Loaded()) desk().window<Fixture_Prop>().Refresh();
 }
 
 void Chases::Clear_Fixture_Click() {
@@ -245,7 +245,7 @@ void Chases::Clear_Fixture_Click() {
   }
   RefillFixtureList();
   RedrawMovingDesk();
-  if (desk().fixtureProp().Loaded()) desk().fixtureProp().Refresh();
+  if (desk().window<Fixture_Prop>().Loaded()) desk().window<Fixture_Prop>().Refresh();
 }
 
 }  // namespace lumora

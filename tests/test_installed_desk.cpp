@@ -11,6 +11,7 @@
 
 #include "app/options.h"
 #include "platform/data_dir.h"
+#include "platform/dynlib.h"
 #include "tests/desk_fixture.h"
 #include "tests/support/file_text.h"
 
@@ -117,6 +118,22 @@ TEST_F(DataFolder, TheVariableWinsAndAMissingFolderIsNotSilentlyReplaced) {
   fs::create_directories(dir / "mine");
   EXPECT_EQ(FindSharedDataDirectory((dir / "usr/bin").string(), (dir / "mine").c_str()), (dir / "mine").string());
   EXPECT_EQ(FindSharedDataDirectory((dir / "usr/bin").string(), (dir / "absent").c_str()), "");
+}
+
+TEST_F(DataFolder, TheDeskWithWindowsInTheHelperFolderFindsTheDataOfItsInstallation) {
+  // <prefix>/libexec/lumora/lumora-gui looks where <prefix>/bin/lumora does.
+  const fs::path prefix = dir / "opt/stage";
+  fs::create_directories(prefix / LUMORA_HELPER_SUBDIR);
+  fs::create_directories(prefix / LUMORA_BIN_SUBDIR);
+  fs::create_directories(prefix / "share/lumora");
+  const std::string helperDir = (prefix / LUMORA_HELPER_SUBDIR).string();
+  EXPECT_EQ(ProgramDirectoryFor(helperDir), (prefix / LUMORA_BIN_SUBDIR).string());
+  EXPECT_EQ(FindSharedDataDirectory(ProgramDirectoryFor(helperDir), nullptr), (prefix / "share/lumora").string());
+  // Any other folder is the program's folder as it is, the build tree's too.
+  EXPECT_EQ(ProgramDirectoryFor((prefix / "bin").string()), (prefix / "bin").string());
+  EXPECT_EQ(ProgramDirectoryFor((dir / "src/lumora").string()), (dir / "src/lumora").string());
+  const std::string buildTree = fs::path(LUMORA_BIN).parent_path().string();
+  EXPECT_EQ(ProgramDirectoryFor(buildTree), buildTree);
 }
 
 TEST_F(DataFolder, NothingThereOrAFileInsteadOfAFolderGivesNone) {

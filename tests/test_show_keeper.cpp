@@ -395,6 +395,23 @@ TEST_F(ShowKeeperTest, TheStartProjectJoinsTheListAndTheLastOneOpensWhenAsked) {
   EXPECT_EQ(get("ProjectName"), quoted("A"));
 }
 
+TEST_F(ShowKeeperTest, StoresHeldAtAStartAreMadeAtTheReleaseOrAtTheEnd) {
+  writeShow(path("a.xml"), "A");
+  const fs::path settings = dir / "config/lumora/settings.conf";
+  ShowKeeper::of(*desk)->holdStores();
+  openAtStart(path("a.xml"));
+  // The list is the desk's at once; the file waits for the release.
+  EXPECT_EQ(get("RecentProjects"), "[" + quoted(path("a.xml")) + "]");
+  EXPECT_EQ(Slurp(settings).find(path("a.xml")), std::string::npos);
+  ShowKeeper::of(*desk)->releaseStores();
+  EXPECT_NE(Slurp(settings).find("recent=" + path("a.xml") + "\n"), std::string::npos);
+  // Still held when the desk ends: stored then, and the next start has it.
+  ShowKeeper::of(*desk)->holdStores();
+  ShowKeeper::of(*desk)->remember(path("b.xml"));
+  start();
+  EXPECT_EQ(get("RecentProjects"), "[" + quoted(path("b.xml")) + "," + quoted(path("a.xml")) + "]");
+}
+
 TEST_F(ShowKeeperTest, PreferencesWindowRefusesBadNumbersAndStoresGoodOnes) {
   EXPECT_EQ(cmd("click Hoofdblad.Preferences"), "ok");
   EXPECT_EQ(get("Preferences.Visible"), "true");

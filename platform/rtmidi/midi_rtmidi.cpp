@@ -1,6 +1,6 @@
-// liblumora_midi.so: the surface's MIDI ports on RtMidi (ALSA or JACK). A
-// module of its own, loaded the first time the surface needs ports, so a desk
-// that never talks MIDI does not map RtMidi, JACK, ALSA and Berkeley DB.
+// liblumora_midi.so: the MIDI ports on RtMidi (ALSA or JACK), a module the
+// desk loads when the control surface first wants its ports, so that a desk
+// without the surface never maps RtMidi, ALSA and JACK.
 #include <rtmidi/RtMidi.h>
 
 #include <cstdlib>
@@ -154,7 +154,6 @@ class RtMidiPorts : public MidiPorts {
 
 }  // namespace lumora
 
-// The module's one entry point; the caller owns the ports.
-extern "C" __attribute__((visibility("default"))) lumora::MidiPorts* lumora_midi_make_ports() {
+extern "C" __attribute__((visibility("default"))) lumora::MidiPorts* lumora_midi_open() {
   return new lumora::RtMidiPorts();
 }
