@@ -1,13 +1,11 @@
 // lumora-gui: the desk with its windows, which the lumora command starts
 // with its own arguments (a headless start goes to lumora-headless instead,
 // so it never loads the window system). It takes the same options.
-#include <iostream>
 #include <string_view>
 
 #include "app/ctl/ctl_client.h"
 #include "app/headless_host.h"
 #include "app/options.h"
-#include "core/version.h"
 
 namespace lumora {
 int RunGui(const ProgramOptions& opts, int argc, char** argv);
@@ -17,20 +15,7 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::string_view(argv[1]) == "--ctl") return lumora::RunCtl(argc - 1, argv + 1);
   lumora::ProgramOptions opts = lumora::ParseOptions(argc, argv);
   // Answered before the window system or the desk starts: works anywhere.
-  if (opts.version && opts.error.empty()) {
-    std::cout << "lumora " << lumora::LumoraVersion() << '\n';
-    return 0;
-  }
-  if (opts.help) {
-    std::cout << lumora::UsageText();
-    return 0;
-  }
-  if (opts.error.empty() && !opts.consoleSocket.empty() && !opts.headless)
-    opts.error = "--console-socket needs --headless";
-  if (!opts.error.empty()) {
-    std::cerr << "lumora: " << opts.error << '\n' << lumora::UsageText();
-    return 2;
-  }
+  if (const int answered = lumora::AnswerWithoutDesk(opts); answered >= 0) return answered;
   // Started directly with --headless, it runs the desk headless itself.
   if (opts.headless) return lumora::RunHeadless(opts);
   return lumora::RunGui(opts, argc, argv);

@@ -1,6 +1,9 @@
 #include "app/options.h"
 
+#include <iostream>
 #include <string_view>
+
+#include "core/version.h"
 
 namespace lumora {
 
@@ -86,6 +89,24 @@ const char* UsageText() {
          "  --ctl PATH ...    send console commands to a desk's socket (as lumora-ctl)\n"
          "  --version         print the version and exit\n"
          "  --help, -h        print this help and exit\n";
+}
+
+int AnswerWithoutDesk(ProgramOptions& opts) {
+  if (opts.version && opts.error.empty()) {
+    std::cout << "lumora " << LumoraVersion() << '\n';
+    return 0;
+  }
+  if (opts.help) {
+    std::cout << UsageText();
+    return 0;
+  }
+  if (opts.error.empty() && !opts.consoleSocket.empty() && !opts.headless)
+    opts.error = "--console-socket needs --headless";
+  if (!opts.error.empty()) {
+    std::cerr << "lumora: " << opts.error << '\n' << UsageText();
+    return 2;
+  }
+  return -1;
 }
 
 }  // namespace lumora

@@ -26,5 +26,9 @@ struct ProgramOptions {
 
 ProgramOptions ParseOptions(int argc, char** argv);
 const char* UsageText();
+// Answers what needs no desk: --version, --help and option errors (printed
+// as the program's own answer). Returns the exit status when answered, else
+// -1: the program goes on to start the desk.
+int AnswerWithoutDesk(ProgramOptions& opts);
 
 }  // namespace lumora

@@ -15,7 +15,6 @@
 #include "app/ctl/ctl_client.h"
 #include "app/launch/sibling_program.h"
 #include "app/options.h"
-#include "core/version.h"
 
 namespace {
 
@@ -54,20 +53,7 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::string_view(argv[1]) == "--ctl") return lumora::RunCtl(argc - 1, argv + 1);
   lumora::ProgramOptions opts = lumora::ParseOptions(argc, argv);
   // Answered before any desk or window system starts: works anywhere.
-  if (opts.version && opts.error.empty()) {
-    std::cout << "lumora " << lumora::LumoraVersion() << '\n';
-    return 0;
-  }
-  if (opts.help) {
-    std::cout << lumora::UsageText();
-    return 0;
-  }
-  if (opts.error.empty() && !opts.consoleSocket.empty() && !opts.headless)
-    opts.error = "--console-socket needs --headless";
-  if (!opts.error.empty()) {
-    std::cerr << "lumora: " << opts.error << '\n' << lumora::UsageText();
-    return 2;
-  }
+  if (const int answered = lumora::AnswerWithoutDesk(opts); answered >= 0) return answered;
   if (opts.headless) return ExecProgram("lumora-headless", "the headless desk", argv, false);
 #ifdef LUMORA_WINDOWS_PROGRAM
   return ExecProgram(LUMORA_WINDOWS_PROGRAM, "the desk's windows", argv, true);
