@@ -9,6 +9,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -170,6 +171,12 @@ class ServiceNotifier {
   // Keep-alive at half the watchdog period, only while output ticks come
   // (or the tick rests on an idle desk: the loop itself is alive). One the
   // manager has no room for is tried again at the next turn.
+  // Milliseconds until the next keep-alive is due (at least `floor`, so a
+  // manager with no room is not asked in a busy loop); -1 without a watchdog.
+  int64_t untilPing(int64_t now, int64_t floor) const {
+    if (watchdogMs_ <= 0) return -1;
+    return std::max(floor, lastPing_ + watchdogMs_ / 2 - now);
+  }
   void watchdog(int64_t now, uint64_t ticks, bool tickResting) {
     if (watchdogMs_ <= 0 || (ticks == lastTicks_ && !tickResting) || now - lastPing_ < watchdogMs_ / 2) return;
     if (!flush() || !sendOne("WATCHDOG=1")) return;
@@ -397,7 +404,14 @@ int RunHeadless(const ProgramOptions& opts) {
     const bool busy = (stdinAlwaysReady && stdinOpen) || (server && server->backlog());
     epoll_event evs[8];
     // A state message the manager had no room for is tried again soon.
-    const int n = epoll_wait(ep, evs, 8, busy ? 0 : notifier.waiting() ? 20 : -1);
+    int64_t wait = busy ? 0 : notifier.waiting() ? 20 : -1;
+    // While the output tick rests, nothing else may wake the loop as often as
+    // a short watchdog period needs its keep-alive.
+    if (realTime && !busy && outputTick.restSeen != 0) {
+      const int64_t ping = notifier.untilPing(clock.now(), 10);
+      if (ping >= 0 && (wait < 0 || ping < wait)) wait = ping;
+    }
+    const int n = epoll_wait(ep, evs, 8, static_cast<int>(wait));
     notifier.flush();
     if (n < 0 && errno != EINTR) break;
     for (int i = 0; i < n; ++i) {

@@ -355,6 +355,21 @@ TEST(HeadlessService, AServiceManagerThatDoesNotReadNeverStallsTheShow) {
   EXPECT_EQ(WEXITSTATUS(desk.stop(SIGTERM)), 0);
 }
 
+// A short watchdog period is kept while an idle show rests, although
+// nothing else wakes the desk more than once a second then.
+TEST(HeadlessService, KeepAlivesFollowAShortWatchdogWhileTheShowRests) {
+  Desk desk;
+  Spit(desk.project, DemoShow("Resting", 0));
+  desk.start(desk.service());  // a 200 ms watchdog: a keep-alive every 100 ms
+  ASSERT_TRUE(desk.waitFor("READY=1")) << desk.log();
+  desk.drain();
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(desk.waitFor("WATCHDOG=1")) << i;
+  // Ten at 100 ms take a second; one a second would take ten.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(WEXITSTATUS(desk.stop(SIGTERM)), 0);
+}
+
 TEST(HeadlessService, AStopSignalKeepsUnsavedWorkInTheAutosave) {
   Desk desk;
   Spit(desk.project, DemoShow("Kept show"));
