@@ -2,6 +2,10 @@
 
 #include <QAbstractSlider>
 #include <QAction>
+#include <QApplication>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -53,14 +57,7 @@ void Binder::add(QObject* o, Control& c, std::function<void(Shown&)> refresh) {
 
 namespace {
 
-QString PlainColours(const Control& c) {
-  QString css;
-  QColor back = ToQColor(c.BackColor());
-  QColor fore = ToQColor(c.ForeColor());
-  if (back.isValid()) css += QString("background-color: %1;").arg(back.name());
-  if (fore.isValid()) css += QString("color: %1;").arg(fore.name());
-  return css;
-}
+Colours PlainColours(const Control& c) { return {ToQColor(c.BackColor()), ToQColor(c.ForeColor())}; }
 
 // Leaves an unchanged widget alone (no change event, no repaint).
 template <class W>
@@ -71,14 +68,63 @@ void SetText(W* w, const std::string& s) {
 
 }  // namespace
 
-// A style sheet is built and set only when the colours differ from those the
-// widget was last given: setting one re-polishes the widget.
+namespace {
+
+// The face colour a button was given (absent: the style's own face).
+constexpr const char* kFaceProperty = "lumoraFace";
+
+class DeskStyle : public QProxyStyle {
+ public:
+  void drawPrimitive(PrimitiveElement pe, const QStyleOption* opt, QPainter* p, const QWidget* w) const override {
+    if (pe == PE_PanelButtonCommand && w) {
+      const QVariant v = w->property(kFaceProperty);
+      if (v.isValid()) {
+        QColor face = v.value<QColor>();
+        if (opt->state & (State_Sunken | State_On)) face = face.darker(115);
+        else if ((opt->state & State_MouseOver) && (opt->state & State_Enabled)) face = face.lighter(108);
+        p->save();
+        p->setRenderHint(QPainter::Antialiasing);
+        p->setPen(face.darker(160));
+        p->setBrush(face);
+        p->drawRoundedRect(QRectF(opt->rect).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
+        p->restore();
+        return;
+      }
+    }
+    QProxyStyle::drawPrimitive(pe, opt, p, w);
+  }
+};
+
+}  // namespace
+
+void InstallDeskStyle() {
+  if (qApp && !dynamic_cast<DeskStyle*>(QApplication::style())) QApplication::setStyle(new DeskStyle);
+}
+
+void ShowColours(QWidget* w, const Colours& c) {
+  // Only the roles set here override what the widget inherits.
+  QPalette p;
+  if (c.back.isValid())
+    for (auto role : {QPalette::Window, QPalette::Button, QPalette::Base}) p.setColor(role, c.back);
+  if (c.fore.isValid())
+    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) p.setColor(role, c.fore);
+  w->setPalette(p);
+  if (qobject_cast<QAbstractButton*>(w)) {
+    w->setProperty(kFaceProperty, c.back.isValid() ? QVariant(c.back) : QVariant());
+    w->update();
+  } else if (!qobject_cast<QLineEdit*>(w)) {
+    // A box fills its face from the palette; a label or frame only when told.
+    w->setAutoFillBackground(c.back.isValid());
+  }
+}
+
+// The palette is set only when the colours differ from those the widget was
+// last given: a palette change repaints the widget.
 void Binder::applyColours(QWidget* w, const Control& c, Shown& shown, const Styler& style) {
   if (shown.back == c.BackColor() && shown.fore == c.ForeColor()) return;
   shown.back = c.BackColor();
   shown.fore = c.ForeColor();
-  const QString css = style ? style(c) : PlainColours(c);
-  if (w->styleSheet() != css) w->setStyleSheet(css);
+  ShowColours(w, style ? style(c) : PlainColours(c));
 }
 
 void Binder::common(QWidget* w, const Control& c) {

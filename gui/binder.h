@@ -30,6 +30,24 @@ namespace lumora::gui {
 QColor ToQColor(int32_t c);
 int32_t FromQColor(const QColor& c);
 
+// The colours a widget shows: its background and its text (invalid = the
+// style's own).
+struct Colours {
+  QColor back;
+  QColor fore;
+};
+
+// Gives a widget its colours through its palette, never a style sheet: a
+// sheet re-polishes the widget, keeps a parsed copy for it and brings in the
+// whole style-sheet engine. Invalid colours give the widget back the
+// colours it inherits.
+void ShowColours(QWidget* w, const Colours& c);
+
+// Makes the application's style draw a coloured button with a flat face of
+// its colour, as a state colour must read at a glance (the plain style
+// would shade and pale it). Idempotent; hosts call it before making views.
+void InstallDeskStyle();
+
 // A custom-drawn widget that knows what it draws from its control: takes the
 // control's present state and says whether its picture changed. The binder
 // repaints such a widget only then.
@@ -48,8 +66,8 @@ class Binder : public QObject {
   std::function<void()> afterEvent;
 
   void bind(QAbstractSlider* w, Control& c);  // fader or scroll bar
-  // How a bound box turns the control's colours into its style sheet.
-  using Styler = std::function<QString(const Control&)>;
+  // How a bound box turns the control's colours into those it shows.
+  using Styler = std::function<Colours(const Control&)>;
 
   void bind(QLineEdit* w, Control& c, Styler style = nullptr);  // text box
   void bind(QTextEdit* w, Control& c);        // multi-line text box

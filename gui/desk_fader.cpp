@@ -62,10 +62,10 @@ void SelectAllEdit::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton && !hasSelectedText()) selectAll();
 }
 
-QString ReadableBoxStyle(const QColor& back) {
-  if (!back.isValid()) return QString();
+Colours ReadableBoxColours(const QColor& back) {
+  if (!back.isValid()) return {};
   const int luma = (299 * back.red() + 587 * back.green() + 114 * back.blue()) / 1000;
-  return QString("background-color: %1; color: %2;").arg(back.name(), luma > 128 ? "black" : "white");
+  return {back, luma > 128 ? QColor(Qt::black) : QColor(Qt::white)};
 }
 
 }  // namespace lumora::gui

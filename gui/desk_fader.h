@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include "gui/binder.h"
+
 namespace lumora::gui {
 
 // A vertical fader whose value 0 sits at the top (= full level, as the
@@ -38,8 +40,7 @@ class SelectAllEdit : public QLineEdit {
   void mouseReleaseEvent(QMouseEvent* e) override;
 };
 
-// Style sheet colouring a box with a background and a text colour that
-// stays readable on it.
-QString ReadableBoxStyle(const QColor& back);
+// A box's background with a text colour that stays readable on it.
+Colours ReadableBoxColours(const QColor& back);
 
 }  // namespace lumora::gui

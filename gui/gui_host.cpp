@@ -59,6 +59,7 @@ std::optional<std::string> QtDialogs::FileDialog(FileKind kind, const std::strin
 }
 
 GuiHost::GuiHost(Desk& desk) : desk_(desk) {
+  InstallDeskStyle();
   wake_.setSingleShot(true);
   wake_.setTimerType(Qt::PreciseTimer);
   connect(&wake_, &QTimer::timeout, this, &GuiHost::onWake);

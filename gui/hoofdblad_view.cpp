@@ -169,7 +169,7 @@ class HoofdbladView : public FormView {
 
  private:
   // Readable text on whatever colour the channel has.
-  static QString readable(const Control& c) { return ReadableBoxStyle(ToQColor(c.BackColor())); }
+  static Colours readable(const Control& c) { return ReadableBoxColours(ToQColor(c.BackColor())); }
 
   QWidget* makeStrip() {
     auto* frame = new StripFrame(this);

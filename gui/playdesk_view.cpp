@@ -329,7 +329,7 @@ class PlaydeskView : public FormView {
     FormView::syncView();
     // The play buttons draw their function label and state colour.
     // Each is compared with what the button was last given, so an unchanged
-    // button is not touched (a style sheet set re-polishes it).
+    // button is not touched (a palette change repaints it).
     for (int k = 0; k < 16; ++k) {
       const Control& c = m_.Command1[k];
       QPushButton* b = buttons_[k];
@@ -340,8 +340,7 @@ class PlaydeskView : public FormView {
       }
       if (c.BackColor() != was.back) {
         was.back = c.BackColor();
-        const QColor back = ToQColor(was.back);
-        b->setStyleSheet(back.isValid() ? QString("background-color: %1;").arg(back.name()) : QString());
+        ShowColours(b, {ToQColor(was.back), QColor()});
       }
     }
   }

@@ -44,7 +44,7 @@ class PreferencesView : public FormView {
     root->addLayout(grid);
     auto* where = new QLabel(this);
     where->setWordWrap(true);
-    where->setStyleSheet("color: #555;");
+    ShowColours(where, {QColor(), QColor(0x55, 0x55, 0x55)});
     binder().bind(where, m_.lblWhere);
     root->addWidget(where);
     auto* row = new QHBoxLayout;

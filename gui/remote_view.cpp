@@ -60,7 +60,7 @@ class RemoteView : public FormView {
     root->addLayout(grid);
     QLabel* note = label(m_.lblNote);
     note->setWordWrap(true);
-    note->setStyleSheet("color: #555;");
+    ShowColours(note, {QColor(), QColor(0x55, 0x55, 0x55)});
     root->addWidget(note);
     auto* status = new QLineEdit(this);
     status->setReadOnly(true);

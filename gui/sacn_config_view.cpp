@@ -33,7 +33,9 @@ class SacnConfigView : public FormView {
                         &m_.lblHeadPriority, &m_.lblHeadUnicast, &m_.lblHeadGroup};
     for (int c = 0; c < 6; ++c) {
       auto* l = new QLabel(box);
-      l->setStyleSheet("font-weight: bold;");
+      QFont bold = l->font();
+      bold.setBold(true);
+      l->setFont(bold);
       binder().bind(l, *heads[c]);
       grid->addWidget(l, 0, c);
     }
@@ -81,7 +83,7 @@ class SacnConfigView : public FormView {
     auto* source = new QLabel(this);
     source->setWordWrap(true);
     source->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    source->setStyleSheet("color: #555;");
+    ShowColours(source, {QColor(), QColor(0x55, 0x55, 0x55)});
     binder().bind(source, m_.lblSource);
     root->addWidget(source);
     auto* status = new QLabel(this);

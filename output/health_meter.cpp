@@ -37,13 +37,45 @@ SendTally::Snapshot SendTally::read() const {
   return s;
 }
 
+void TickRecorder::record(int64_t nowNs, int periodMs, bool newRun) {
+  if (newRun || !any_) {
+    any_ = true;
+    last_ = nowNs;
+    return;
+  }
+  const int64_t period = nowNs - last_;
+  last_ = nowNs;
+  const bool late = period * 2 > static_cast<int64_t>(periodMs) * 3 * kNsPerMs;
+  if (ring_.empty()) ring_.resize(kFirstRing);
+  // The entry about to be overwritten is still in the window: more room.
+  else if (count_ >= ring_.size() && ring_.size() < kRing && newest(ring_.size() - 1).at > nowNs - kHealthWindowNs)
+    grow();
+  ring_[head_++ & (ring_.size() - 1)] = Entry{nowNs, period, late};
+  ++count_;
+  lateTotal_ += late;
+  sum_ += period;
+  if (period > max_) max_ = period;
+  const auto b = static_cast<std::size_t>(period < 0 ? 0 : period / kBucketNs);
+  ++hist_[b < kBuckets ? b : kBuckets - 1];
+}
+
+void TickRecorder::grow() {
+  std::vector<Entry> bigger(ring_.size() * 2);
+  // Every entry keeps its tick number; only the mask changes.
+  for (uint64_t k = 0; k < ring_.size(); ++k) {
+    const uint64_t n = head_ - 1 - k;
+    bigger[n & (bigger.size() - 1)] = ring_[n & (ring_.size() - 1)];
+  }
+  ring_.swap(bigger);
+}
+
 std::vector<int64_t> TickRecorder::recentPeriods(int64_t nowNs) const {
   std::vector<int64_t> out;
-  const uint64_t kept = std::min<uint64_t>(count_, kRing);
+  const uint64_t kept = std::min<uint64_t>(count_, ring_.size());
   for (uint64_t k = 0; k < kept; ++k) {
-    const std::size_t i = (head_ - 1 - k) & (kRing - 1);
-    if (at_[i] <= nowNs - kHealthWindowNs) break;
-    out.push_back(period_[i]);
+    const Entry& e = newest(k);
+    if (e.at <= nowNs - kHealthWindowNs) break;
+    out.push_back(e.period);
   }
   std::reverse(out.begin(), out.end());
   return out;
@@ -57,7 +89,7 @@ TickRecorder::Figures TickRecorder::recent(int64_t nowNs) const {
   int64_t sum = 0;
   for (std::size_t k = 0; k < p.size(); ++k) {
     sum += p[k];
-    f.late += late_[(head_ - p.size() + k) & (kRing - 1)];
+    f.late += newest(p.size() - 1 - k).late;
   }
   f.meanMs = Ms(sum) / static_cast<double>(p.size());
   f.maxMs = Ms(*std::max_element(p.begin(), p.end()));

@@ -66,7 +66,10 @@ struct SendTally {
 // the set period.
 class TickRecorder {
  public:
-  // Enough for 10 s of the shortest tick (1 ms) and more.
+  // The periods of the last 10 s are kept in a ring that starts small and
+  // doubles while the window holds more ticks than it has room for (a 70 ms
+  // tick needs 256), up to enough for the shortest tick (1 ms) and more.
+  static constexpr std::size_t kFirstRing = 256;
   static constexpr std::size_t kRing = 16384;
   // Since-start histogram: 0.1 ms buckets up to 500 ms; longer periods land
   // in the last bucket (the maximum is kept exactly).
@@ -84,26 +87,7 @@ class TickRecorder {
   // The tick started at nowNs with the set period periodMs. A new run of the
   // tick (the first one, or the first after the timer was stopped or its
   // period changed) measures no period: there was no tick it should follow.
-  void record(int64_t nowNs, int periodMs, bool newRun) {
-    if (newRun || !any_) {
-      any_ = true;
-      last_ = nowNs;
-      return;
-    }
-    const int64_t period = nowNs - last_;
-    last_ = nowNs;
-    const bool late = period * 2 > static_cast<int64_t>(periodMs) * 3 * kNsPerMs;
-    const std::size_t i = head_++ & (kRing - 1);
-    at_[i] = nowNs;
-    period_[i] = period;
-    late_[i] = late;
-    ++count_;
-    lateTotal_ += late;
-    sum_ += period;
-    if (period > max_) max_ = period;
-    const auto b = static_cast<std::size_t>(period < 0 ? 0 : period / kBucketNs);
-    ++hist_[b < kBuckets ? b : kBuckets - 1];
-  }
+  void record(int64_t nowNs, int periodMs, bool newRun);
 
   // The ticks that started within the last 10 s before nowNs.
   Figures recent(int64_t nowNs) const;
@@ -111,11 +95,20 @@ class TickRecorder {
   Figures sinceStart() const;
   // The periods of the last 10 s, oldest first (for tests and the window).
   std::vector<int64_t> recentPeriods(int64_t nowNs) const;
+  // Entries the ring holds room for (what the recorder costs in memory).
+  std::size_t ringSize() const { return ring_.size(); }
 
  private:
-  std::array<int64_t, kRing> at_{};
-  std::array<int64_t, kRing> period_{};
-  std::array<bool, kRing> late_{};
+  struct Entry {
+    int64_t at = 0;
+    int64_t period = 0;
+    bool late = false;
+  };
+  // The entry of the k-th newest tick (0 = newest).
+  const Entry& newest(uint64_t k) const { return ring_[(head_ - 1 - k) & (ring_.size() - 1)]; }
+  void grow();
+
+  std::vector<Entry> ring_;  // a power of two long (empty before the first period)
   std::array<uint32_t, kBuckets> hist_{};
   uint64_t head_ = 0;
   uint64_t count_ = 0;

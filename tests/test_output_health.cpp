@@ -94,6 +94,35 @@ TEST(TickRecorder, OldTicksLeaveTheWindowButStayInTheTotals) {
   EXPECT_EQ(r.sinceStart().ticks, 441u);
 }
 
+// The ring holds what the window needs: little for the usual tick, every
+// period of the last 10 s for the shortest one, whatever came before.
+TEST(TickRecorder, TheRingGrowsToHoldTenSecondsOfTheTicksThatCome) {
+  TickRecorder slow;
+  int64_t t = 0;
+  slow.record(t, 70, true);
+  for (int i = 0; i < 600; ++i) slow.record(t += 70 * kMs, 70, false);
+  EXPECT_EQ(slow.recent(t).ticks, 143u);  // 10 s at 70 ms
+  EXPECT_LE(slow.ringSize(), 256u);
+
+  TickRecorder fast;
+  t = 0;
+  fast.record(t, 70, true);
+  for (int i = 0; i < 300; ++i) fast.record(t += 70 * kMs, 70, false);
+  // The period drops to 1 ms: the ring grows as it fills, and no tick of
+  // the window is lost on the way.
+  for (int i = 0; i < 12000; ++i) fast.record(t += kMs, 1, false);
+  const auto f = fast.recent(t);
+  EXPECT_EQ(f.ticks, 10000u);
+  EXPECT_EQ(fast.recentPeriods(t).size(), f.ticks);
+  EXPECT_EQ(f.late, 0u);
+  EXPECT_EQ(fast.sinceStart().ticks, 12300u);
+  EXPECT_LE(fast.ringSize(), TickRecorder::kRing);
+  // Late ticks in the window stay matched with their periods after growing.
+  fast.record(t += 5 * kMs, 1, false);
+  EXPECT_EQ(fast.recent(t).late, 1u);
+  EXPECT_DOUBLE_EQ(fast.recent(t).maxMs, 5.0);
+}
+
 TEST(TickRecorder, ANewRunMeasuresNoPeriodAcrossTheGap) {
   TickRecorder r;
   r.record(0, 25, true);

@@ -76,8 +76,9 @@ TEST_F(CoreViews, NameBoxesKeepTheirTextReadableOnDarkColours) {
   FormView* v = host->view(desk->hoofdblad());
   QLineEdit* name = editWithText(v, "1");
   ASSERT_TRUE(name);
-  EXPECT_TRUE(name->styleSheet().contains("color: white"));
-  EXPECT_TRUE(name->styleSheet().contains("#000080"));
+  EXPECT_EQ(textColour(name), QColor(Qt::white));
+  EXPECT_EQ(face(name), QColor("#000080"));
+  EXPECT_TRUE(paintsFace(name, QColor("#000080")));
 }
 
 TEST_F(CoreViews, RightPressOnALevelBoxOpensChannelNames) {

@@ -49,11 +49,12 @@ TEST_F(HealthViews, TheOutputIndicatorOpensTheWindowAndShowsTheState) {
   desk->state.AdapterType = 1;
   desk->hoofdblad().Timer1.setEnabled(false);
   advance(3000);
-  EXPECT_NE(output->styleSheet().indexOf("#dc0000"), -1) << output->styleSheet().toStdString();
+  EXPECT_EQ(face(output), QColor("#dc0000")) << face(output).name().toStdString();
+  EXPECT_TRUE(paintsFace(output, QColor("#dc0000")));
   EXPECT_NE(output->toolTip().indexOf("sends nothing"), -1);
   desk->hoofdblad().Timer1.setEnabled(true);
   advance(2000);
-  EXPECT_EQ(output->styleSheet(), "");
+  EXPECT_TRUE(inheritsColours(output));
 }
 
 TEST_F(HealthViews, TheSetupMenuHasTheWindow) {

@@ -50,7 +50,8 @@ TEST_F(PlayViews, PlayButtonsShowTheirFunctionAndPressTheModel) {
   EXPECT_EQ(desk->state.PlayButtonState[3], -1);  // latching: on after one press
   EXPECT_TRUE(desk->playdesk().runner().running(3));
   host->syncAll();
-  EXPECT_NE(seq3->styleSheet().indexOf("#ff0000"), -1);
+  EXPECT_EQ(face(seq3), QColor("#ff0000"));
+  EXPECT_TRUE(paintsFace(seq3, QColor("#ff0000")));
 }
 
 TEST_F(PlayViews, FaderMovesFeedTheFunctionLevels) {

@@ -67,13 +67,32 @@ TEST_F(WindowCost, StripKeepsItsLookWithoutAStyleSheetOverItsWidgets) {
     if (l->text() == "1") one = l;
   ASSERT_TRUE(one);
   EXPECT_EQ(one->palette().color(QPalette::WindowText), QColor(0xd8, 0xd8, 0xd8));
-  // A channel colour still reaches its box (through the box's own sheet).
+  // A channel colour still reaches its box.
   desk->state.ChannelInfo[0].Colour = "255";  // red
   desk->hoofdblad().RefreshDesk();
   host->syncAll();
   QLineEdit* name = edit(v, "1");
   ASSERT_TRUE(name);
-  EXPECT_TRUE(name->styleSheet().contains("#ff0000"));
+  EXPECT_EQ(face(name), QColor("#ff0000"));
+}
+
+// No window brings in the style-sheet engine: colours go through palettes,
+// so no widget keeps a parsed sheet or is re-polished when its colour moves.
+TEST_F(WindowCost, NoWindowUsesAStyleSheet) {
+  int windows = 0;
+  for (Form* f : desk->forms()) {
+    FormView* v = open(*f);
+    if (!v) continue;
+    ++windows;
+    EXPECT_TRUE(v->styleSheet().isEmpty()) << f->name();
+    for (QWidget* w : v->findChildren<QWidget*>()) {
+      EXPECT_TRUE(w->styleSheet().isEmpty()) << f->name() << " " << w->metaObject()->className();
+      EXPECT_FALSE(UnderStyleSheet(w)) << f->name() << " " << w->metaObject()->className();
+    }
+    f->Hide();
+  }
+  EXPECT_GE(windows, 20);
+  EXPECT_TRUE(qApp->styleSheet().isEmpty());
 }
 
 // A moving fader or a changing level in the play desk repaints itself, not

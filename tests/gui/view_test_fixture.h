@@ -85,6 +85,34 @@ class ViewTest : public ::testing::Test {
     type(e, text);
   }
 
+  // The colours a widget shows: the palette role its style paints its face
+  // and its text with.
+  static QPalette::ColorRole faceRole(const QWidget* w) {
+    if (qobject_cast<const QAbstractButton*>(w)) return QPalette::Button;
+    if (qobject_cast<const QLineEdit*>(w)) return QPalette::Base;
+    return QPalette::Window;
+  }
+  static QColor face(const QWidget* w) { return w->palette().color(faceRole(w)); }
+  static QColor textColour(const QWidget* w) {
+    if (qobject_cast<const QAbstractButton*>(w)) return w->palette().color(QPalette::ButtonText);
+    if (qobject_cast<const QLineEdit*>(w)) return w->palette().color(QPalette::Text);
+    return w->palette().color(QPalette::WindowText);
+  }
+  // Whether the painted widget shows that colour as its face: inside the
+  // frame of a box or button, half-way down left of any text; at the corner
+  // of a filled label.
+  static bool paintsFace(QWidget* w, const QColor& c) {
+    const QImage img = w->grab().toImage();
+    const bool framed = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w);
+    return img.pixelColor(framed ? QPoint(4, img.height() / 2) : QPoint(1, 1)) == c;
+  }
+  // A widget that keeps the colours it inherits: none of its own.
+  static bool inheritsColours(const QWidget* w) {
+    const QWidget* parent = w->parentWidget();
+    return !w->autoFillBackground() && parent && face(w) == parent->palette().color(faceRole(w)) &&
+           textColour(w) == parent->palette().color(QPalette::WindowText);
+  }
+
   ConsoleDialogs dialogs;
   std::unique_ptr<Desk> desk;
   std::unique_ptr<GuiHost> host;
