@@ -66,9 +66,11 @@ void Scheduler::noteActivity() {
   if (resting_ && onScheduleChanged) onScheduleChanged();
 }
 
+bool Scheduler::restsNow(const Timer* t) const { return t->restSeen != 0 && t->restSeen == activity_; }
+
 int64_t Scheduler::dueOf(const Timer* t) const {
-  if (t->restSeen == 0 || t->restSeen != activity_) return t->due;
-  return std::max(t->due, t->lastFired + kRestFallbackMs);
+  if (!restsNow(t)) return t->due;
+  return std::max(t->due, t->lastFired + restFallbackMs());
 }
 
 void Scheduler::restarted(Timer* t) {
@@ -134,19 +136,34 @@ void Scheduler::advance(int64_t ms) {
   if (onScheduleChanged) onScheduleChanged();
 }
 
+void Scheduler::wakeAt(int64_t t) {
+  if (manual_) manualNow_ = std::max(manualNow_, t);
+  runDue();
+}
+
 void Scheduler::runDue() {
   const int64_t n = now();
   // Each timer fires at most once per call: a late timer does not burst.
   std::vector<Timer*> due;
   for (Timer* t : timers_)
     if (t->Enabled() && t->Interval() > 0 && dueOf(t) <= n) due.push_back(t);
+  // The host is awake for these: resting timers whose fallback is near come
+  // along rather than waking it again a moment later.
+  const std::size_t strictlyDue = due.size();
+  if (strictlyDue > 0)
+    for (Timer* t : timers_)
+      if (t->Enabled() && t->Interval() > 0 && restsNow(t) && t->due <= n && dueOf(t) > n &&
+          dueOf(t) - n < restFallbackMs() / 2)
+        due.push_back(t);
+  std::vector<Timer*> along(due.begin() + static_cast<std::ptrdiff_t>(strictlyDue), due.end());
   std::sort(due.begin(), due.end(), [this](Timer* a, Timer* b) {
     const int64_t da = dueOf(a), db = dueOf(b);
     return da != db ? da < db : a->seq < b->seq;
   });
   for (Timer* t : due) {
     if (std::find(timers_.begin(), timers_.end(), t) == timers_.end()) continue;  // removed meanwhile
-    if (!t->Enabled() || dueOf(t) > n) continue;                                   // changed meanwhile
+    const bool comesAlong = std::find(along.begin(), along.end(), t) != along.end();
+    if (!t->Enabled() || (dueOf(t) > n && !(comesAlong && restsNow(t)))) continue;  // changed meanwhile
     int64_t at = t->due;
     // More than one period behind (a busy handler, a machine waking from
     // sleep, a clock jump): the missed periods are skipped, not replayed.

@@ -30,6 +30,9 @@ class Scheduler {
   // Real time: fires every timer that is due now. Safe to call from inside a
   // timer handler (a nested event loop): a running timer is skipped.
   void runDue();
+  // Manual clock: what a real-time host does when it wakes at t (the clock
+  // jumps there, then runDue), for tests of the hosts' wake-ups.
+  void wakeAt(int64_t t);
   // Earliest due time of an enabled timer.
   std::optional<int64_t> nextDue() const;
   // The steady clock's reading (ms) at time 0, so a host can wake on the
@@ -58,9 +61,15 @@ class Scheduler {
   // another timer's event, readable data, an operator's input or a console
   // command, which hosts report with noteActivity. An idle desk then wakes
   // only for what it must do; at worst a resting timer still fires every
-  // kRestFallbackMs. Only hosts switch it on (the manual clock of scripts and
-  // tests keeps every event unless a test asks).
+  // kRestFallbackMs (kViewlessRestFallbackMs where no view shows the desk:
+  // nobody sees a repeat there, and the safety net costs a wake-up). A
+  // resting timer whose fallback is less than half of it away goes with the
+  // timers a host wakes for anyway instead of waking it again. Only hosts
+  // switch resting on (the manual clock of scripts and tests keeps every
+  // event unless a test asks).
   static constexpr int64_t kRestFallbackMs = 1000;
+  static constexpr int64_t kViewlessRestFallbackMs = 5000;
+  int64_t restFallbackMs() const { return viewless_ ? kViewlessRestFallbackMs : kRestFallbackMs; }
   void setResting(bool on);
   bool resting() const { return resting_; }
   void noteActivity();
@@ -77,6 +86,8 @@ class Scheduler {
  private:
   Timer* earliest(int64_t limit) const;
   int64_t dueOf(const Timer* t) const;
+  // Whether t rests now: due only at its fallback.
+  bool restsNow(const Timer* t) const;
   void fireOne(Timer* t, int64_t at);
 
   bool manual_;

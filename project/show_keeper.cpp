@@ -87,6 +87,11 @@ ShowKeeper::ShowKeeper(DeskBase& d)
       preferencesMenu_(d.mainDesk().form, "Preferences", Kind::Menu) {
   timer_.setInterval(kPollMs);
   timer_.onTimer = [this] { poll(); };
+  // Autosaving changes nothing the output tick mixes: the poll wakes no
+  // resting timer, and with no change waiting it rests itself (a change
+  // comes with the operator's act, which wakes it).
+  timer_.passive = true;
+  timer_.mayRest = [this] { return d_.state.ProjectChanged == 0 || settings_.autosaveMinutes <= 0; };
   timer_.setEnabled(!stateFolder_.empty() && settings_.autosaveMinutes > 0);
   recentMenu_.onClick([this](int i) { openRecent(i); });
   // What a desk killed in the middle of an autosave left behind.

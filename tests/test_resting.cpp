@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "app/health_window.h"
 #include "desk/hoofdblad.h"
 #include "core/scheduler.h"
 #include "playback/playdesk.h"
@@ -47,6 +48,59 @@ TEST_F(Resting, AnIdleDeskWakesOnlyForTheFallback) {
   EXPECT_GE(*desk->scheduler().nextDue(), desk->scheduler().now() + 70);
   desk->scheduler().advance(900);
   EXPECT_LE(ticks.n - before, 1);
+}
+
+// The host wakes once a second for the health sample (a timer that never
+// rests); the resting ticks go with it instead of waking the host at their
+// own fallback a few hundred milliseconds apart.
+TEST_F(Resting, RestingTimersWakeWithTheHostsOtherWakeUps) {
+  Scheduler& sch = desk->scheduler();
+  cmd("advance 3000");
+  EventCount ticks(tick()), levels(levelTick());
+  // A second timer that never rests, half a second out of step.
+  Form form(*desk, "Probe");
+  Timer sample(form, "Sample");
+  sample.onTimer = [] {};
+  sample.passive = true;
+  cmd("advance 530");
+  sample.setInterval(1000);
+  sample.setEnabled(true);
+  long wakes = 0;
+  const int64_t end = sch.now() + 20000;
+  while (*sch.nextDue() < end) {
+    sch.wakeAt(*sch.nextDue());
+    ++wakes;
+  }
+  // The health sample and the probe: two wake-ups a second, not four.
+  EXPECT_LE(wakes, 2 * 20 + 2);
+  // The resting ticks still come at least every fallback, never oftener
+  // than every half of it.
+  EXPECT_GE(ticks.n, 19);
+  EXPECT_LE(ticks.n, 41);
+  EXPECT_GE(levels.n, 19);
+  EXPECT_LE(levels.n, 41);
+}
+
+// Where no view draws the desk, the safety net wakes every five seconds.
+TEST_F(Resting, AViewlessDeskRestsLonger) {
+  Scheduler& sch = desk->scheduler();
+  sch.setViewless(true);
+  desk->owned<Health>()->Health_Timer.setEnabled(false);
+  cmd("advance 3000");
+  EventCount ticks(tick());
+  long wakes = 0;
+  const int64_t end = sch.now() + 20000;
+  while (*sch.nextDue() < end) {
+    sch.wakeAt(*sch.nextDue());
+    ++wakes;
+  }
+  EXPECT_GE(ticks.n, 3);
+  EXPECT_LE(ticks.n, 5);
+  EXPECT_LE(wakes, 3 * 5);
+  // A command still wakes the tick: due within its own period, not at the
+  // fallback.
+  EXPECT_EQ(cmd("set Hoofdblad.Slider1(0) 55"), "ok");
+  EXPECT_LE(*sch.nextDue(), sch.now() + 70);
 }
 
 TEST_F(Resting, ACommandWakesTheTickAtOnce) {

@@ -17,6 +17,8 @@
 
 #include "app/console.h"
 #include "app/desk.h"
+#include "core/scheduler.h"
+#include "desk/hoofdblad.h"
 #include "project/project_format.h"
 #include "project/project_io.h"
 #include "project/show_keeper.h"
@@ -124,6 +126,38 @@ TEST_F(ShowKeeperTest, AChangedDeskIsAutosavedAfterTwoMinutesAndNotBefore) {
   EXPECT_EQ(Slurp(autosave).find("Gala 2"), std::string::npos);
   cmd("advance 1000");
   EXPECT_NE(Slurp(autosave).find("<Name>Gala 2</Name>"), std::string::npos);
+}
+
+// On a desk whose timers rest (a screenless show), the poll once a second
+// wakes nothing else, rests while no change waits, and still saves on time.
+TEST_F(ShowKeeperTest, TheAutosavePollLetsAnIdleDeskRest) {
+  Scheduler& sch = desk->scheduler();
+  sch.setResting(true);
+  sch.setViewless(true);
+  long ticks = 0;
+  Timer& tick = desk->hoofdblad().Timer1;
+  auto inner = tick.onTimer;
+  tick.onTimer = [&ticks, inner] {
+    ++ticks;
+    if (inner) inner();
+  };
+  cmd("advance 3000");
+  ticks = 0;
+  long wakes = 0;
+  const int64_t end = sch.now() + 20000;
+  while (*sch.nextDue() < end) {
+    sch.wakeAt(*sch.nextDue());
+    ++wakes;
+  }
+  EXPECT_LE(ticks, 8);  // the five-second safety net (or half of it), not every poll
+  EXPECT_LE(wakes, 21);  // the health sample's second, nothing more
+  desk->state.ProjectPath = path("show.xml");
+  const std::string autosave = autosavePath();
+  EXPECT_EQ(cmd("set ProjectChanged -1"), "ok");
+  cmd("advance 119000");
+  EXPECT_FALSE(fs::exists(autosave));
+  cmd("advance 2000");
+  EXPECT_TRUE(fs::exists(autosave));
 }
 
 TEST_F(ShowKeeperTest, NothingIsAutosavedWhileUnchangedOrWhenSwitchedOff) {
