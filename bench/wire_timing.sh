@@ -20,8 +20,10 @@
 #
 # A minimal reference sender in C (bench/wire_ref_sender.c: absolute
 # deadlines, SCHED_FIFO) runs beside the desk in every capture (its own
-# source port, universes from 100 up, sent to the capture's address so the
-# desk never hears it), so both see the same moments of the host: on a
+# source port, universes from 100 up, broadcast as the desk broadcasts but
+# to port 6456, where the desk does not listen), so both take the same path
+# (a copy looped back to the host, the veth) and see the same moments of the
+# host: on a
 # virtual machine an idle CPU's wake-up now and then costs milliseconds, and
 # runs one after the other would compare different luck. The desk's figures
 # are printed as ratios to the reference of the same capture. Goals: std dev and p99 - period within 1.25 x the
@@ -161,7 +163,7 @@ EOF
 # The reference sender for the length of COMMAND: U universes from 100 up.
 with_reference() {  # U COMMAND...
   n=$1; shift
-  ip netns exec "$nsd" "$work/ref" 10.0.0.5 10.0.0.6 "$period" "$n" "$((dur + warm + 10))" 6455 100 &
+  ip netns exec "$nsd" "$work/ref" 10.0.0.5 10.255.255.255 "$period" "$n" "$((dur + warm + 10))" 6455 100 6456 &
   refpid=$!; echo "$refpid" >>"$work/pids"
   "$@"
   kill "$refpid" 2>/dev/null || true
@@ -170,7 +172,7 @@ with_reference() {  # U COMMAND...
 
 capture() {  # TAG COMMAND...
   tag=$1; shift
-  ip netns exec "$nsc" dumpcap -q -i lwt1 -f "udp dst port 6454" -w "$work/$tag.pcap" >/dev/null 2>&1 &
+  ip netns exec "$nsc" dumpcap -q -i lwt1 -f "udp dst port 6454 or udp dst port 6456" -w "$work/$tag.pcap" >/dev/null 2>&1 &
   shark=$!; echo "$shark" >>"$work/pids"
   # The capture is running once its file exists.
   for i in $(seq 1 100); do [ -s "$work/$tag.pcap" ] && break; sleep 0.1; done
@@ -179,7 +181,7 @@ capture() {  # TAG COMMAND...
   sleep 0.5
   kill -TERM "$shark" 2>/dev/null || true
   wait "$shark" 2>/dev/null || true
-  tshark -r "$work/$tag.pcap" -Y "artnet.header.opcode == 0x5000" -T fields -e frame.time_epoch \
+  tshark -r "$work/$tag.pcap" -d udp.port==6456,artnet -Y "artnet.header.opcode == 0x5000" -T fields -e frame.time_epoch \
     -e artnet.output.universe 2>/dev/null | python3 "$work/stats.py" "$period" "$warm" "$tag" >>"$work/results"
 }
 

@@ -153,7 +153,8 @@ void WireThread::run() {
         if (p <= 0) {
           due[i] = 0;
         } else if (due[i] == 0) {
-          due[i] = senders_[static_cast<std::size_t>(i)]->StartsAtOnce() ? now : now + p;
+          WireSender* s = senders_[static_cast<std::size_t>(i)];
+          due[i] = s->StartsAtOnce() ? now : now + s->FirstAfter(std::chrono::nanoseconds(p)).count();
         } else if (p != period[i]) {
           due[i] += p - period[i];  // the new period counts from the last send
         }

@@ -127,8 +127,10 @@ class WireSender {
     return 0;
   }
   // Whether the first send follows the frame at once (an adapter, sent at
-  // the tick) or one period later (a periodic broadcast timer).
+  // the tick) or later (a periodic broadcast timer): then FirstAfter says
+  // how long after the frame that first sent it.
   virtual bool StartsAtOnce() const { return true; }
+  virtual std::chrono::nanoseconds FirstAfter(std::chrono::nanoseconds period) const { return period; }
   // Sends the next part, ending by `untilNs` (monotonic) where it can while
   // always making progress. True while parts remain.
   virtual bool Continue(int64_t untilNs) {

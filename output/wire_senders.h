@@ -87,9 +87,14 @@ class ArtNetWire final : public WireSender {
 
   std::chrono::nanoseconds Period(const WireFrame& f) const override;
   bool Begin(const WireFrame& f) override;
-  // The first ArtDmx goes out one Art-Net period after the ports open, as
-  // the send timer's first event would.
+  // The first ArtDmx goes out one and a half Art-Net periods after the
+  // ports open, and then every period: half a period away from the UI
+  // thread's own send-timer events (the light's blink), which start with
+  // the ports. Sends then never wait for a UI event that woke with them; on
+  // a machine whose cores are not always all given to it (a virtual one)
+  // the two coinciding cost milliseconds now and then.
   bool StartsAtOnce() const override { return false; }
+  std::chrono::nanoseconds FirstAfter(std::chrono::nanoseconds period) const override { return period + period / 2; }
   void setTally(SendTally* t) { tally_ = t; }
 
  private:
