@@ -136,9 +136,15 @@ void Scheduler::advance(int64_t ms) {
   if (onScheduleChanged) onScheduleChanged();
 }
 
-void Scheduler::wakeAt(int64_t t) {
-  if (manual_) manualNow_ = std::max(manualNow_, t);
-  runDue();
+long Scheduler::runAsHostFor(int64_t ms) {
+  const int64_t end = now() + ms;
+  long wakes = 0;
+  for (auto due = nextDue(); manual_ && due && *due < end; due = nextDue(), ++wakes) {
+    manualNow_ = std::max(manualNow_, *due);
+    runDue();
+  }
+  if (manual_) manualNow_ = std::max(manualNow_, end);
+  return wakes;
 }
 
 void Scheduler::runDue() {

@@ -30,9 +30,10 @@ class Scheduler {
   // Real time: fires every timer that is due now. Safe to call from inside a
   // timer handler (a nested event loop): a running timer is skipped.
   void runDue();
-  // Manual clock: what a real-time host does when it wakes at t (the clock
-  // jumps there, then runDue), for tests of the hosts' wake-ups.
-  void wakeAt(int64_t t);
+  // Manual clock: plays a real-time host for ms (the clock jumps to each
+  // next due time, then runDue) and returns how often it woke, for tests of
+  // the hosts' wake-ups.
+  long runAsHostFor(int64_t ms);
   // Earliest due time of an enabled timer.
   std::optional<int64_t> nextDue() const;
   // The steady clock's reading (ms) at time 0, so a host can wake on the
