@@ -155,21 +155,19 @@ void Scheduler::runDue() {
     if (t->Enabled() && t->Interval() > 0 && dueOf(t) <= n) due.push_back(t);
   // The host is awake for these: resting timers whose fallback is near come
   // along rather than waking it again a moment later.
-  const std::size_t strictlyDue = due.size();
-  if (strictlyDue > 0)
-    for (Timer* t : timers_)
-      if (t->Enabled() && t->Interval() > 0 && restsNow(t) && t->due <= n && dueOf(t) > n &&
-          dueOf(t) - n < restFallbackMs() / 2)
-        due.push_back(t);
-  std::vector<Timer*> along(due.begin() + static_cast<std::ptrdiff_t>(strictlyDue), due.end());
+  const bool awake = !due.empty();
+  auto comesAlong = [&](const Timer* t) {
+    return awake && restsNow(t) && t->due <= n && dueOf(t) - n < restFallbackMs() / 2;
+  };
+  for (Timer* t : timers_)
+    if (t->Enabled() && t->Interval() > 0 && dueOf(t) > n && comesAlong(t)) due.push_back(t);
   std::sort(due.begin(), due.end(), [this](Timer* a, Timer* b) {
     const int64_t da = dueOf(a), db = dueOf(b);
     return da != db ? da < db : a->seq < b->seq;
   });
   for (Timer* t : due) {
     if (std::find(timers_.begin(), timers_.end(), t) == timers_.end()) continue;  // removed meanwhile
-    const bool comesAlong = std::find(along.begin(), along.end(), t) != along.end();
-    if (!t->Enabled() || (dueOf(t) > n && !(comesAlong && restsNow(t)))) continue;  // changed meanwhile
+    if (!t->Enabled() || (dueOf(t) > n && !comesAlong(t))) continue;  // changed meanwhile
     int64_t at = t->due;
     // More than one period behind (a busy handler, a machine waking from
     // sleep, a clock jump): the missed periods are skipped, not replayed.
