@@ -97,13 +97,15 @@ class Child {
     }
   }
 
-  // End of input first (the desk and the peer end by themselves), then
-  // SIGTERM, then SIGKILL; always reaped.
+  // End of input first (the desk and the peer end by themselves, closing
+  // their JACK clients: on a loaded machine that may take seconds, and a
+  // client killed on its way out stalls the server), then SIGTERM, then
+  // SIGKILL; always reaped.
   void stop() {
     if (pid_ <= 0) return;
     if (stdin_ >= 0) close(stdin_);
     stdin_ = -1;
-    if (!waitExit(3s)) {
+    if (!waitExit(15s)) {
       kill(pid_, SIGTERM);
       if (!waitExit(3s)) {
         kill(pid_, SIGKILL);
@@ -149,9 +151,11 @@ class JackServer {
   JackServer() : name_("lumora-bcf-" + std::to_string(getpid())) {
     log_ = TempDir() + "/" + name_ + ".jackd.log";
     unlink(log_.c_str());
-    // A long client timeout: on a loaded machine a slow cycle must not get a
-    // client thrown out of the graph, which would lose its messages.
-    const std::vector<std::string> args{"jackd", "-n", name_, "-t", "20000", "-d", "dummy", "-r", "48000", "-p", "1024"};
+    // The client timeout is what a client that dies in the middle of a cycle
+    // costs: the graph waits twice that long before anyone can join again.
+    // Real-time client threads are never late by seconds, so two seconds lose
+    // no messages and keep such a stall shorter than a test's patience.
+    const std::vector<std::string> args{"jackd", "-n", name_, "-t", "2000", "-d", "dummy", "-r", "48000", "-p", "1024"};
     jackd_ = std::make_unique<Child>(args, std::vector<std::string>{}, log_);
   }
   ~JackServer() {
@@ -187,10 +191,10 @@ class BcfJack : public ::testing::Test {
     const std::vector<std::string> env = {"JACK_DEFAULT_SERVER=" + server->name(), "JACK_NO_START_SERVER=1",
                                           "LUMORA_MIDI_API=jack", "LUMORA_ARTNET_SIMULATE=1"};
     // The peer waits for the server, which may still be starting.
-    peer_ = std::make_unique<Child>(std::vector<std::string>{BCF_PEER_BIN, "--wait-ms", "15000"}, env,
+    peer_ = std::make_unique<Child>(std::vector<std::string>{BCF_PEER_BIN, "--wait-ms", "25000"}, env,
                                     server->peerLog());
     ASSERT_TRUE(peer_->running());
-    auto ready = peer_->readLine(Clock::now() + 20s);
+    auto ready = peer_->readLine(Clock::now() + 30s);
     ASSERT_TRUE(ready.has_value()) << "the surface peer did not start; jackd log: " << server->log();
     ASSERT_EQ(*ready, "ready");
     desk_ = std::make_unique<Child>(std::vector<std::string>{LUMORA_BIN, "--headless", "--console"}, env, "");
