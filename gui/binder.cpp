@@ -3,6 +3,7 @@
 #include <QAbstractSlider>
 #include <QAction>
 #include <QApplication>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStyleOption>
@@ -92,6 +93,31 @@ class DeskStyle : public QProxyStyle {
       }
     }
     QProxyStyle::drawPrimitive(pe, opt, p, w);
+  }
+
+  // Qt's raster engine splits an image blend of 96 lines or more into
+  // 64-line pieces for its thread pool and waits for them: for a fader's
+  // groove (a cached image as tall as the fader) waking the pool costs far
+  // more than the drawing, on every repaint of every fader. Painted in
+  // strips lower than that, the same pixels come out on the UI thread.
+  void drawComplexControl(ComplexControl cc, const QStyleOptionComplex* opt, QPainter* p,
+                          const QWidget* w) const override {
+    constexpr int kStrip = 64, kMargin = 16;
+    const QRect r = opt->rect;
+    if (cc != CC_Slider || r.height() < 96 || !p->paintEngine() ||
+        p->paintEngine()->type() != QPaintEngine::Raster) {
+      QProxyStyle::drawComplexControl(cc, opt, p, w);
+      return;
+    }
+    // The strips reach a little beyond the control, should the style draw there.
+    for (int y = r.top(); y <= r.bottom(); y += kStrip) {
+      const int top = y == r.top() ? y - kMargin : y;
+      const int bottom = y + kStrip > r.bottom() ? r.bottom() + kMargin : y + kStrip - 1;
+      p->save();
+      p->setClipRect(QRect(r.left() - kMargin, top, r.width() + 2 * kMargin, bottom - top + 1), Qt::IntersectClip);
+      QProxyStyle::drawComplexControl(cc, opt, p, w);
+      p->restore();
+    }
   }
 };
 

@@ -3,12 +3,20 @@
 // there puts ~200 widgets under the style-sheet style, with a cache each).
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFrame>
 #include <QGroupBox>
 #include <QImage>
+#include <QProxyStyle>
 #include <QSlider>
 #include <QStyle>
+#include <QStyleFactory>
+#include <QThreadPool>
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <memory>
+#include <thread>
 
 #include "desk/hoofdblad.h"
 #include "playback/playdesk.h"
@@ -125,6 +133,62 @@ TEST_F(WindowCost, PlayFadersRepaintWithoutTheirGroupBox) {
   EXPECT_GE(crossPaints.paints, 1);
   EXPECT_EQ(pagePaints.paints, 0);
   EXPECT_EQ(runPaints.paints, 0);
+}
+
+}  // namespace
+}  // namespace lumora::gui
+
+namespace lumora::gui {
+namespace {
+
+// Tall faders are painted in strips: the pixels are the plain style's, and
+// none of the work goes to Qt's thread pool (which the raster engine hands
+// every image blend of 96 lines or more).
+TEST_F(WindowCost, TallFadersPaintAsThePlainStyleOnTheUiThread) {
+  const auto* desk = qobject_cast<const QProxyStyle*>(QApplication::style());
+  ASSERT_TRUE(desk && desk->baseStyle());
+  std::unique_ptr<QStyle> plain(QStyleFactory::create(desk->baseStyle()->name()));
+  ASSERT_TRUE(plain);
+  QSlider fader(Qt::Vertical);
+  fader.setRange(0, 255);
+  fader.setValue(90);
+  fader.resize(30, 736);
+  auto paint = [](QWidget& w) {
+    QImage img(w.size(), QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::white);
+    w.render(&img);
+    return img;
+  };
+  fader.setStyle(plain.get());
+  const QImage plainFader = paint(fader);
+  fader.setStyle(QApplication::style());
+  // The first paint of a size draws the style's cached images (once).
+  paint(fader);
+
+  // Every thread of the pool kept busy: a blend handed to it would wait
+  // until the watchdog frees them.
+  QThreadPool* pool = QThreadPool::globalInstance();
+  std::atomic<bool> release{false}, painted{false}, timedOut{false};
+  std::atomic<int> busy{0};
+  const int threads = std::max(1, pool->maxThreadCount());
+  for (int i = 0; i < threads; ++i)
+    pool->start([&] {
+      ++busy;
+      while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+  for (int i = 0; i < 5000 && busy < threads; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(busy, threads);
+  std::thread watchdog([&] {
+    for (int i = 0; i < 1000 && !painted; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!painted) timedOut = true;
+    release = true;
+  });
+  const QImage faderInStrips = paint(fader);
+  painted = true;
+  watchdog.join();
+  pool->waitForDone();
+  EXPECT_FALSE(timedOut) << "the paint waited for Qt's thread pool";
+  EXPECT_EQ(faderInStrips, plainFader);
 }
 
 }  // namespace
