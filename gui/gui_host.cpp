@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMessageBox>
+#include <algorithm>
 
 #include "app/desk.h"
 #include "core/form.h"
@@ -64,7 +65,10 @@ GuiHost::GuiHost(Desk& desk) : desk_(desk) {
   wake_.setTimerType(Qt::PreciseTimer);
   connect(&wake_, &QTimer::timeout, this, &GuiHost::onWake);
   frame_.setSingleShot(true);
-  connect(&frame_, &QTimer::timeout, this, &GuiHost::syncAll);
+  connect(&frame_, &QTimer::timeout, this, [this] {
+    ++framesAlone_;
+    syncAll();
+  });
   desk_.scheduler().onScheduleChanged = [this] { arm(); };
   desk_.scheduler().onWatchesChanged = [this] { followWatches(); };
   followWatches();
@@ -139,15 +143,20 @@ void GuiHost::arm() {
   auto due = desk_.scheduler().nextDue();
   if (!due) {
     wake_.stop();
-    return;
+  } else {
+    int64_t wait = *due - desk_.scheduler().now();
+    if (wait < 0) wait = 0;
+    if (wait > 1000) wait = 1000;
+    wake_.start(static_cast<int>(wait));
   }
-  int64_t wait = *due - desk_.scheduler().now();
-  if (wait < 0) wait = 0;
-  if (wait > 1000) wait = 1000;
-  wake_.start(static_cast<int>(wait));
+  // The wake-up a waiting frame meant to go with may have moved away.
+  if (framePending_ && !rides(due)) waitForFrame();
 }
 
 void GuiHost::onWake() {
+  // This is the wake-up a waiting frame goes with: it is decided after the
+  // timers ran, not while they move the schedule.
+  framePending_ = false;
   desk_.scheduler().runDue();
   requestSync();
   arm();
@@ -160,7 +169,23 @@ void GuiHost::requestSync() {
     syncAll();
     return;
   }
-  frame_.start(static_cast<int>(kFrameMs - since));
+  // The host wakes for a model timer about when the frame is due anyway:
+  // the frame goes with that wake-up instead of waking the host on its own.
+  if (!desk_.scheduler().manual() && rides(desk_.scheduler().nextDue())) {
+    framePending_ = true;
+    return;
+  }
+  waitForFrame();
+}
+
+bool GuiHost::rides(std::optional<int64_t> due) const {
+  return due && *due <= lastSync_ + kFrameMs + kFrameRideMs;
+}
+
+void GuiHost::waitForFrame() {
+  framePending_ = false;
+  const int64_t wait = lastSync_ + kFrameMs - desk_.scheduler().now();
+  frame_.start(static_cast<int>(std::max<int64_t>(0, wait)));
 }
 
 FormView* GuiHost::view(Form& f) {
@@ -176,6 +201,8 @@ void GuiHost::syncAll() {
   if (syncing_) return;
   syncing_ = true;
   frame_.stop();
+  framePending_ = false;
+  ++frames_;
   lastSync_ = desk_.scheduler().now();
   synced_ = true;
   for (Form* f : desk_.forms()) {

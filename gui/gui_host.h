@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "core/dialogs.h"
 
@@ -44,9 +45,14 @@ class GuiHost : public QObject {
   void syncAll();
   // The same at the next frame: models change at any rate (ticks, chases,
   // the surface, the console); the windows follow at most kFrameMs apart,
-  // and not at all while nothing changed.
+  // and not at all while nothing changed. A frame waits up to kFrameRideMs
+  // longer for a model timer's wake-up rather than wake the host itself.
   void requestSync();
   static constexpr int kFrameMs = 33;
+  static constexpr int kFrameRideMs = 12;
+  // Refreshes so far, and how many of them woke the host on their own.
+  long frames() const { return frames_; }
+  long framesWokenAlone() const { return framesAlone_; }
   FormView* view(Form& f);
 
  protected:
@@ -57,6 +63,9 @@ class GuiHost : public QObject {
  private:
   void arm();
   void onWake();
+  // Whether a frame goes with the wake-up for a model timer due then.
+  bool rides(std::optional<int64_t> due) const;
+  void waitForFrame();
   // One notifier per descriptor the desk watches.
   void followWatches();
 
@@ -66,6 +75,9 @@ class GuiHost : public QObject {
   // On the desk's clock, so a manual clock holds the frame still.
   int64_t lastSync_ = 0;
   bool synced_ = false;
+  // A frame waits for the next wake-up of the model's timers.
+  bool framePending_ = false;
+  long frames_ = 0, framesAlone_ = 0;
   std::map<Form*, FormView*> views_;
   std::map<int, std::unique_ptr<QSocketNotifier>> notifiers_;
   bool syncing_ = false;

@@ -5,6 +5,8 @@
 
 #include <QAbstractSlider>
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QPaintEvent>
 #include <QRegion>
 #include <QStringList>
@@ -167,6 +169,46 @@ TEST_F(Frames, RequestsWithinAFrameAreCoalesced) {
   host->requestSync();
   EXPECT_EQ(s->value(), was);
   host->syncAll();  // the frame
+  EXPECT_EQ(s->value(), c.Value());
+}
+
+// On the desk's real clock a frame goes with the wake-up for a model timer
+// due about when the frame is: a timer that moves a fader every 20 ms gets
+// a frame at every other event, and the frame timer hardly ever wakes the
+// host itself (without riding it would, at about every other event).
+TEST_F(Frames, OnTheRealClockFramesGoWithTheModelTimersWakeUps) {
+  DeskOptions o;
+  o.headless = false;
+  o.sim = true;
+  Desk live(o, dialogs);
+  GuiHost liveHost(live);
+  live.Start();
+  // Only the timer under test changes the model and wakes the host.
+  for (Form* f : live.forms())
+    for (Timer* t : f->timers()) t->setEnabled(false);
+  Control& c = live.hoofdblad().Slider1[3];
+  Timer mover(live.hoofdblad(), "Mover");
+  int moves = 0;
+  mover.onTimer = [&] {
+    ++moves;
+    c.setValue(moves % 200);
+  };
+  mover.setInterval(20);
+  mover.setEnabled(true);
+  liveHost.syncAll();
+  QEventLoop loop;
+  QTimer::singleShot(800, &loop, &QEventLoop::quit);
+  loop.exec();
+  mover.setEnabled(false);
+  const long frames = liveHost.frames(), alone = liveHost.framesWokenAlone();
+  EXPECT_GE(moves, 10);
+  EXPECT_GE(frames, moves / 3) << moves << " moves";
+  EXPECT_LE(alone, frames / 5) << frames << " frames, " << moves << " moves";
+  // Shown: the last move is on the screen by the next frame.
+  liveHost.syncAll();
+  FormView* v = liveHost.view(live.hoofdblad());
+  auto* s = qobject_cast<QAbstractSlider*>(v->binder().widgetOf(c));
+  ASSERT_TRUE(s);
   EXPECT_EQ(s->value(), c.Value());
 }
 
