@@ -268,6 +268,9 @@ class Timer {
   std::function<bool()> mayRest;
   // A passive timer's events are not activity (a blinking light).
   bool passive = false;
+  // An exact timer fires at its own due time only, never a little early
+  // with another timer's wake-up (its periods are measured).
+  bool exact = false;
 
   // Scheduler bookkeeping.
   int64_t due = 0;

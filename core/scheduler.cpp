@@ -139,11 +139,13 @@ void Scheduler::advance(int64_t ms) {
 long Scheduler::runAsHostFor(int64_t ms) {
   const int64_t end = now() + ms;
   long wakes = 0;
+  playingHost_ = true;
   for (auto due = nextDue(); manual_ && due && *due < end; due = nextDue(), ++wakes) {
     manualNow_ = std::max(manualNow_, *due);
     runDue();
   }
   if (manual_) manualNow_ = std::max(manualNow_, end);
+  playingHost_ = false;
   return wakes;
 }
 
@@ -153,11 +155,16 @@ void Scheduler::runDue() {
   std::vector<Timer*> due;
   for (Timer* t : timers_)
     if (t->Enabled() && t->Interval() > 0 && dueOf(t) <= n) due.push_back(t);
-  // The host is awake for these: resting timers whose fallback is near come
-  // along rather than waking it again a moment later.
+  // The host is awake for these: timers due in a moment come along rather
+  // than waking it again — a resting timer whose fallback is near, and on a
+  // host's clock any other timer due within its early allowance (it keeps
+  // its beat: the next period counts from the due time it had).
   const bool awake = !due.empty();
+  const bool hostClock = !manual_ || playingHost_;
   auto comesAlong = [&](const Timer* t) {
-    return awake && restsNow(t) && t->due <= n && dueOf(t) - n < restFallbackMs() / 2;
+    if (!awake) return false;
+    if (restsNow(t)) return t->due <= n && dueOf(t) - n < restFallbackMs() / 2;
+    return hostClock && !t->exact && t->due > n && t->due - n <= EarlyAllowanceMs(t->Interval());
   };
   for (Timer* t : timers_)
     if (t->Enabled() && t->Interval() > 0 && dueOf(t) > n && comesAlong(t)) due.push_back(t);

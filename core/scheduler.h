@@ -2,6 +2,7 @@
 // manual clock (tests, --manual-clock) or the steady clock (hosts).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -34,6 +35,10 @@ class Scheduler {
   // next due time, then runDue) and returns how often it woke, for tests of
   // the hosts' wake-ups.
   long runAsHostFor(int64_t ms);
+  // On a host's clock a timer due this soon after a wake-up fires with it
+  // (unless it is exact): a quarter of its period, at most 10 ms.
+  static constexpr int64_t kMaxEarlyMs = 10;
+  static int64_t EarlyAllowanceMs(int intervalMs) { return std::min<int64_t>(kMaxEarlyMs, intervalMs / 4); }
   // Earliest due time of an enabled timer.
   std::optional<int64_t> nextDue() const;
   // The steady clock's reading (ms) at time 0, so a host can wake on the
@@ -99,6 +104,7 @@ class Scheduler {
   std::vector<FdWatch> watches_;
   bool resting_ = false;
   bool viewless_ = false;
+  bool playingHost_ = false;
   uint64_t activity_ = 1;
 };
 

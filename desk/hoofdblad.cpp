@@ -44,6 +44,7 @@ Hoofdblad::Hoofdblad(DeskBase& desk) : Form(desk, "Hoofdblad") {
   // every tick.
   Timer1.mayRest = [this] { return this->desk().state.AdapterType == 0 && OutputWire::TickMayRest(this->desk()); };
   Timer1.passive = true;  // the frame it makes feeds the wire, no other timer
+  Timer1.exact = true;    // output health measures its periods
   Submix.setToolTipText("Sub Main");
   Submix_Plus.setCaption("+");
   Submix_Minus.setCaption("-");

@@ -5,6 +5,7 @@
 #include "desk/hoofdblad.h"
 #include "core/json.h"
 #include "core/registry.h"
+#include "core/scheduler.h"
 #include "playback/playdesk.h"
 #include "desk_fixture.h"
 
@@ -148,6 +149,77 @@ TEST_F(Framework, FireRunsOneEventEvenOfADisabledTimer) {
   Probe p(*desk);
   EXPECT_TRUE(p.a.Fire());
   EXPECT_EQ(p.log, "a");
+}
+
+// On a host's clock a timer due a moment after a wake-up fires with it and
+// keeps its own beat; an exact timer, or one due later than its allowance,
+// wakes the host itself; the manual clock of scripts fires every timer at
+// its own time.
+class HostClock : public testing::DeskTest {
+ protected:
+  HostClock() {
+    // Only the timers under test wake the host.
+    for (Form* f : desk->forms())
+      for (Timer* t : f->timers()) t->setEnabled(false);
+    p.a.onTimer = [this] { atA.push_back(sch().now()); };
+    p.b.onTimer = [this] { atB.push_back(sch().now()); };
+  }
+  Scheduler& sch() { return desk->scheduler(); }
+  // Starts a, then b `offset` ms later, both with the same period.
+  void start(int period, int offset) {
+    t0 = sch().now();
+    p.a.setInterval(period);
+    p.a.setEnabled(true);
+    sch().advance(offset);
+    p.b.setInterval(period);
+    p.b.setEnabled(true);
+    atA.clear();
+    atB.clear();
+  }
+  // How far each of b's events came before its own beat.
+  std::vector<int64_t> earliness(int period, int offset) const {
+    std::vector<int64_t> r;
+    for (int64_t t : atB) r.push_back((period - (t - t0 - offset) % period) % period);
+    return r;
+  }
+  Probe p{*desk};
+  std::vector<int64_t> atA, atB;
+  int64_t t0 = 0;
+};
+
+TEST_F(HostClock, ATimerDueInAMomentGoesWithTheWakeUpAndKeepsItsBeat) {
+  start(100, 6);
+  EXPECT_EQ(sch().runAsHostFor(1000), 10);  // not 20
+  EXPECT_EQ(atB, atA);
+  EXPECT_EQ(earliness(100, 6), std::vector<int64_t>(10, 6));
+  EXPECT_EQ((p.b.due - t0) % 100, 6);  // the next period counts from its own due time
+  // The manual clock of scripts: each at its own time.
+  atA.clear();
+  atB.clear();
+  sch().advance(1000);
+  EXPECT_EQ(earliness(100, 6), std::vector<int64_t>(10, 0));
+}
+
+TEST_F(HostClock, AnExactTimerOrOneDueLaterThanItsAllowanceWakesTheHostItself) {
+  // Each of b's events a wake-up of its own, at its own time.
+  auto alone = [&](long wakes, int period, int offset) {
+    EXPECT_GE(atB.size(), atA.size() - 1);
+    EXPECT_EQ(wakes, static_cast<long>(atA.size() + atB.size()));
+    EXPECT_EQ(earliness(period, offset), std::vector<int64_t>(atB.size(), 0));
+  };
+  start(100, 6);
+  p.b.exact = true;
+  alone(sch().runAsHostFor(1000), 100, 6);
+  p.b.exact = false;
+  start(100, Scheduler::kMaxEarlyMs + 1);
+  alone(sch().runAsHostFor(1000), 100, Scheduler::kMaxEarlyMs + 1);
+  // A short period allows a quarter of itself: 5 ms of 20.
+  start(20, 6);
+  alone(sch().runAsHostFor(1000), 20, 6);
+  start(20, 5);
+  const long wakes = sch().runAsHostFor(1000);
+  EXPECT_EQ(wakes, static_cast<long>(atA.size()));
+  EXPECT_EQ(atB, atA);
 }
 
 TEST(Json, RoundTripsTextWithBlanksAndEscapes) {
