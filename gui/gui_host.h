@@ -44,9 +44,9 @@ class GuiHost : public QObject {
   // as their forms' visibility says; quits when the desk has ended.
   void syncAll();
   // The same at the next frame: models change at any rate (ticks, chases,
-  // the surface, the console); the windows follow at most kFrameMs apart,
-  // and not at all while nothing changed. A frame waits up to kFrameRideMs
-  // longer for a model timer's wake-up rather than wake the host itself.
+  // the surface, the console); the windows follow kFrameMs apart, and not
+  // at all while nothing changed. A frame waits up to kFrameRideMs longer
+  // for a model timer's wake-up rather than wake the host itself.
   void requestSync();
   static constexpr int kFrameMs = 33;
   static constexpr int kFrameRideMs = 12;
