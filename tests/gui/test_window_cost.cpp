@@ -145,9 +145,9 @@ namespace {
 // none of the work goes to Qt's thread pool (which the raster engine hands
 // every image blend of 96 lines or more).
 TEST_F(WindowCost, TallFadersPaintAsThePlainStyleOnTheUiThread) {
-  const auto* desk = qobject_cast<const QProxyStyle*>(QApplication::style());
-  ASSERT_TRUE(desk && desk->baseStyle());
-  std::unique_ptr<QStyle> plain(QStyleFactory::create(desk->baseStyle()->name()));
+  const auto* deskStyle = qobject_cast<const QProxyStyle*>(QApplication::style());
+  ASSERT_TRUE(deskStyle && deskStyle->baseStyle());
+  std::unique_ptr<QStyle> plain(QStyleFactory::create(deskStyle->baseStyle()->name()));
   ASSERT_TRUE(plain);
   QSlider fader(Qt::Vertical);
   fader.setRange(0, 255);
