@@ -121,10 +121,27 @@ record() {  # seconds: what olad hands its clients for universes 1 and 2
 cid() { sed -n 's/^ok "\([0-9a-f-]*\)"$/\1/p' "$work/$1/desk.out"; }
 added() { grep -c "Added new E1.31 source: $1" "$work/olad.log" || true; }
 terminated() { grep -c "CID $1 sent a termination for universe $2\$" "$work/olad.log" || true; }
+explain() {  # what olad, the desks and the capture saw, for a failure's report
+  echo "--- olad's sources:" >&2
+  grep 'Raising priority\|Added new E1.31 source\|has expired\|termination\|WARN' "$work/olad.log" | tail -n 20 >&2
+  grep -v 'Avahi\|Old packet' "$work/olad.log" | tail -n 5 >&2
+  for d in desk-b desk-a; do
+    [ -e "$work/$d/desk.out" ] || continue
+    echo "--- $d: $(grep -v '^ok$' "$work/$d/desk.out" | tr '\n' ' ')" >&2
+    tail -n 5 "$work/$d/desk.err" >&2
+  done
+  kill -INT "$shark" 2>/dev/null || true
+  for i in $(seq 1 50); do kill -0 "$shark" 2>/dev/null || break; sleep 0.1; done
+  echo "--- captured on desk0 (count, CID, destination, universe, priority, first/last sequence):" >&2
+  tshark -r "$work/capture.pcap" --enable-heuristic acn -o acn.dmx_enable:TRUE -Y 'udp.dstport == 5568' -T fields \
+    -e acn.cid -e ip.dst -e acn.dmx.universe -e acn.dmx.priority -e acn.dmx.seq_number 2>/dev/null |
+    awk -F'\t' '{ k = $1 " " $2 " " $3 " " $4; if (!(k in n)) first[k] = $5; n[k]++; last[k] = $5 }
+                END { for (k in n) print n[k], k, first[k], last[k] }' >&2
+}
 await() {  # what, condition...
   what="$1"; shift
   for i in $(seq 1 600); do "$@" && return 0; sleep 0.1; done
-  grep -v Avahi "$work/olad.log" | tail -n 20 >&2
+  explain
   fail "$what"
 }
 
