@@ -106,9 +106,12 @@ void OutputWire::Stop() {
 }
 
 void OutputWire::setSacnSocket(SacnSocket* socket, bool loopBack) {
-  WireHold hold(&sacn_);
-  sacn_.setSocket(socket);
-  sacn_.setInlineOnly(loopBack);
+  {
+    WireHold hold(&sacn_);
+    sacn_.setSocket(socket);
+    sacn_.setInlineOnly(loopBack);
+  }
+  thread_.poke();
 }
 
 void OutputWire::runSacnInline() {
@@ -127,9 +130,12 @@ void OutputWire::SacnChanged() {
 }
 
 void OutputWire::setArtSocket(UdpSocket* socket, bool loopBack) {
-  WireHold hold(&artnet_);
-  artnet_.setSocket(socket);
-  artnet_.setInlineOnly(loopBack);
+  {
+    WireHold hold(&artnet_);
+    artnet_.setSocket(socket);
+    artnet_.setInlineOnly(loopBack);
+  }
+  thread_.poke();
 }
 
 void OutputWire::Publish() {
@@ -171,7 +177,7 @@ void OutputWire::Publish() {
   FillSacn(desk_, f);
 
   thread_.exchange().back() = f;
-  thread_.publish();
+  thread_.publish(ticks_ == 1 || !(f == before));
 }
 
 int64_t OutputWire::healthNow() const {

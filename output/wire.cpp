@@ -101,8 +101,14 @@ void WireThread::Start() {
   thread_ = std::thread([this] { run(); });
 }
 
-void WireThread::publish() {
+void WireThread::publish(bool settingsChanged) {
   exchange_.publish();
+  // Every change of settings bumps the count, so a thread that judged
+  // itself idle on older settings never sleeps through them.
+  if (settingsChanged) poke();
+}
+
+void WireThread::poke() {
   wake_.fetch_add(1);
   wake_.notify_one();
 }
@@ -233,7 +239,10 @@ void WireThread::run() {
     // is read before looking for a fresh frame, so a publication between
     // the two cannot be missed.
     const uint32_t seen = wake_.load();
-    if (!exchange_.fresh() && !stop_.load(std::memory_order_acquire)) wake_.wait(seen);
+    if (!exchange_.fresh() && !stop_.load(std::memory_order_acquire)) {
+      wake_.wait(seen);
+      idleWakes_.fetch_add(1, std::memory_order_relaxed);
+    }
   }
   if (held) {
     // The last frame goes out whole before the devices close.

@@ -31,6 +31,8 @@ struct WireSacnPort {
   uint16_t universe = 0;
   uint8_t priority = 0;
   uint32_t unicast = 0;  // host-order IPv4; 0 = multicast only
+
+  bool operator==(const WireSacnPort&) const = default;
 };
 
 // One publication: the result of one output tick and the settings it was
@@ -61,6 +63,8 @@ struct WireFrame {
   std::array<WireSacnPort, kWireSacnPorts> sacnPorts{};
   std::array<uint8_t, 16> sacnCid{};
   std::array<uint8_t, 64> sacnName{};  // NUL-padded UTF-8
+
+  bool operator==(const WireFrame&) const = default;
 };
 
 // Lock-free triple buffer between one publisher and one reader: the
@@ -183,9 +187,17 @@ class WireThread {
   void add(WireSender* s);
 
   FrameExchange& exchange() { return exchange_; }
-  // Publishes exchange().back() and wakes the thread if it sleeps with no
-  // sender due (so an idle desk costs no wake-ups at all).
-  void publish();
+  // Publishes exchange().back(). A thread that sleeps with no sender due is
+  // woken only when `settingsChanged` (anything but the tick and the slots
+  // differs from the last publication): a sender's period depends on the
+  // settings alone, so a new frame of the same settings gives an idle wire
+  // nothing to send, and an idle desk's ticks cost the wire no wake-ups.
+  // A running wire takes the newest frame at its next send either way.
+  void publish(bool settingsChanged = true);
+  // Wakes an idle thread to look at its senders again: for a change their
+  // periods depend on outside the frame (a sender's socket moving between
+  // the wire and the UI thread).
+  void poke();
 
   // Starts the thread (once; again after Stop). The thread asks for
   // SCHED_FIFO where RLIMIT_RTPRIO (or the capability) permits it.
@@ -208,6 +220,8 @@ class WireThread {
 
   // Sends done by the thread since Start (for tests and diagnostics).
   uint64_t sends() const { return sends_.load(std::memory_order_relaxed); }
+  // Times the thread woke from sleeping with nothing to send.
+  uint64_t idleWakes() const { return idleWakes_.load(std::memory_order_relaxed); }
 
  private:
   void run();
@@ -221,6 +235,7 @@ class WireThread {
   std::atomic<int> priority_{kPriorityUnknown};
   int rtLevel_ = 0;
   std::atomic<uint64_t> sends_{0};
+  std::atomic<uint64_t> idleWakes_{0};
 };
 
 }  // namespace lumora

@@ -195,6 +195,62 @@ TEST(WireThread, StopFinishesTheFrameInProgress) {
   EXPECT_EQ(ftdi.writes.load(), writes);
 }
 
+// Sends at 1 ms while the frame selects an adapter, and not at all without.
+class SettingsSender final : public WireSender {
+ public:
+  std::chrono::nanoseconds Period(const WireFrame& f) const override {
+    return f.adapterType != 0 ? std::chrono::milliseconds(1) : std::chrono::nanoseconds{};
+  }
+  bool Begin(const WireFrame& f) override {
+    lastSlot.store(f.slots[0]);
+    sends.fetch_add(1);
+    return false;
+  }
+  std::atomic<long> sends{0};
+  std::atomic<int> lastSlot{-1};
+};
+
+TEST(WireThread, AnIdleWireSleepsThroughNewSlotsAndWakesForNewSettings) {
+  SettingsSender s;
+  WireThread wire;
+  wire.add(&s);
+  auto publish = [&](uint8_t slot, int adapter, bool changed) {
+    WireFrame& f = wire.exchange().back();
+    f.slots.fill(slot);
+    f.adapterType = adapter;
+    wire.publish(changed);
+  };
+  publish(1, 0, true);
+  wire.Start();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const uint64_t before = wire.idleWakes();
+  // Ticks of an idle desk: new slots, the same settings.
+  for (uint8_t n = 2; n < 60; ++n) {
+    publish(n, 0, false);
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(wire.idleWakes(), before);
+  EXPECT_EQ(s.sends.load(), 0);
+  // New settings wake it, and it sends the newest slots.
+  publish(77, 1, true);
+  ASSERT_TRUE(WaitFor([&] { return s.sends.load() >= 3; }));
+  EXPECT_EQ(s.lastSlot.load(), 77);
+  EXPECT_GE(wire.idleWakes(), before + 1);
+  // While it sends, frames of the same settings reach it without a wake-up.
+  publish(78, 1, false);
+  ASSERT_TRUE(WaitFor([&] { return s.lastSlot.load() == 78; }));
+  // Back to idle; a poke makes it look again.
+  publish(79, 0, true);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const long sent = s.sends.load();
+  const uint64_t idle = wire.idleWakes();
+  wire.poke();
+  ASSERT_TRUE(WaitFor([&] { return wire.idleWakes() > idle; }));
+  EXPECT_EQ(s.sends.load(), sent);
+  wire.Stop();
+}
+
 TEST(WireSender, HoldWaitsForTheSendInProgressAndBlocksTheNext) {
   TickSender s;
   ASSERT_TRUE(s.Enter());
