@@ -235,9 +235,9 @@ void WireThread::run() {
       SleepUntil(due[first]);
       continue;
     }
-    // Nothing to send: sleep until a publication (or Stop) comes. The count
-    // is read before looking for a fresh frame, so a publication between
-    // the two cannot be missed.
+    // Nothing to send: sleep until new settings, a poke or Stop come. The
+    // count is read before looking for a fresh frame, so a publication
+    // between the two cannot be missed.
     const uint32_t seen = wake_.load();
     if (!exchange_.fresh() && !stop_.load(std::memory_order_acquire)) {
       wake_.wait(seen);
