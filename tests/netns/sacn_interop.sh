@@ -96,7 +96,7 @@ desk() {
     while [ $i -lt 512 ]; do printf 'set DmxFrame(%d) %d\n' $i $(( (i * mul + add) % 256 )); i=$((i + 1)); done
     printf 'set Sacn.Interface "10.0.0.5"\n'
     for c in "$@"; do printf '%s\n' "$c"; done
-    printf 'get Sacn.Cid\nget Sacn.Status\n'
+    printf 'get Sacn.Cid\nget Sacn.Status\nget SacnPorts\n'
     while [ ! -e "$work/$name/stop" ]; do sleep 0.1; done
     printf 'queue answer ok\nquit\n'
   } | HOME="$work/$name" XDG_CONFIG_HOME="$work/$name/config" XDG_STATE_HOME="$work/$name/state" \
