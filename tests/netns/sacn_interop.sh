@@ -121,6 +121,11 @@ record() {  # seconds: what olad hands its clients for universes 1 and 2
 cid() { sed -n 's/^ok "\([0-9a-f-]*\)"$/\1/p' "$work/$1/desk.out"; }
 added() { grep -c "Added new E1.31 source: $1" "$work/olad.log" || true; }
 terminated() { grep -c "CID $1 sent a termination for universe $2\$" "$work/olad.log" || true; }
+stop_capture() {
+  kill -INT "$shark" 2>/dev/null || true
+  for i in $(seq 1 100); do kill -0 "$shark" 2>/dev/null || break; sleep 0.1; done
+}
+shark() { tshark -r "$work/capture.pcap" --enable-heuristic acn -o acn.dmx_enable:TRUE "$@" 2>/dev/null; }
 explain() {  # what olad, the desks and the capture saw, for a failure's report
   echo "--- olad's sources:" >&2
   grep 'Raising priority\|Added new E1.31 source\|has expired\|termination\|WARN' "$work/olad.log" | tail -n 20 >&2
@@ -130,11 +135,10 @@ explain() {  # what olad, the desks and the capture saw, for a failure's report
     echo "--- $d: $(grep -v '^ok$' "$work/$d/desk.out" | tr '\n' ' ')" >&2
     tail -n 5 "$work/$d/desk.err" >&2
   done
-  kill -INT "$shark" 2>/dev/null || true
-  for i in $(seq 1 50); do kill -0 "$shark" 2>/dev/null || break; sleep 0.1; done
+  stop_capture
   echo "--- captured on desk0 (count, CID, destination, universe, priority, first/last sequence):" >&2
-  tshark -r "$work/capture.pcap" --enable-heuristic acn -o acn.dmx_enable:TRUE -Y 'udp.dstport == 5568' -T fields \
-    -e acn.cid -e ip.dst -e acn.dmx.universe -e acn.dmx.priority -e acn.dmx.seq_number 2>/dev/null |
+  shark -Y 'udp.dstport == 5568' -T fields -e acn.cid -e ip.dst -e acn.dmx.universe -e acn.dmx.priority \
+    -e acn.dmx.seq_number |
     awk -F'\t' '{ k = $1 " " $2 " " $3 " " $4; if (!(k in n)) first[k] = $5; n[k]++; last[k] = $5 }
                 END { for (k in n) print n[k], k, first[k], last[k] }' >&2
 }
@@ -186,8 +190,7 @@ grep 'sent a termination' "$work/olad.log" | sed 's/^.*: /olad: /'
 
 # tshark writes what it has seen a moment after it saw it.
 sleep 2
-kill -INT "$shark" 2>/dev/null || true
-for i in $(seq 1 100); do kill -0 "$shark" 2>/dev/null || break; sleep 0.1; done
+stop_capture
 cleanup; trap - EXIT
 
 for d in desk-a desk-b; do
@@ -195,7 +198,6 @@ for d in desk-a desk-b; do
   [ "$(grep -c '^err' "$work/$d/desk.out")" = 0 ] || fail "$d refused a command: $(grep '^err' "$work/$d/desk.out")"
 done
 
-shark() { tshark -r "$work/capture.pcap" --enable-heuristic acn -o acn.dmx_enable:TRUE "$@" 2>/dev/null; }
 sent=$(shark -Y 'udp.dstport == 5568' -T fields -e frame.number | wc -l)
 decoded=$(shark -Y 'udp.dstport == 5568 && acn.dmx.universe' -T fields -e frame.number | wc -l)
 bad=$(shark -Y 'udp.dstport == 5568 && (_ws.malformed || _ws.expert)' -T fields -e frame.number | wc -l)
