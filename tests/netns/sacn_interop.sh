@@ -121,6 +121,10 @@ record() {  # seconds: what olad hands its clients for universes 1 and 2
 cid() { sed -n 's/^ok "\([0-9a-f-]*\)"$/\1/p' "$work/$1/desk.out"; }
 added() { grep -c "Added new E1.31 source: $1" "$work/olad.log" || true; }
 terminated() { grep -c "CID $1 sent a termination for universe $2\$" "$work/olad.log" || true; }
+# Conditions for await: functions, so each try reads olad's log afresh
+# (a "$(...)" argument would be expanded once, before the first try).
+took() { [ "$(added "$1")" -ge "$2" ]; }
+ended() { [ "$(terminated "$1" "$2")" -ge 1 ]; }
 stop_capture() {
   kill -INT "$shark" 2>/dev/null || true
   for i in $(seq 1 100); do kill -0 "$shark" 2>/dev/null || break; sleep 0.1; done
@@ -154,7 +158,7 @@ desk desk-b 13 100 'set SacnPorts(0).Enabled true' &
 deskb=$!; pids="$pids $deskb"
 await "desk B did not start" sh -c "grep -q '^ok \"[0-9a-f-]*\"\$' '$work/desk-b/desk.out'"
 cidb=$(cid desk-b)
-await "olad did not take desk B's universe" test "$(added "$cidb")" -ge 1
+await "olad did not take desk B's universe" took "$cidb" 1
 record 2
 expect_slots 1 13 100
 
@@ -166,7 +170,7 @@ deska=$!; pids="$pids $deska"
 await "desk A did not start" sh -c "grep -q '^ok \"[0-9a-f-]*\"\$' '$work/desk-a/desk.out'"
 cida=$(cid desk-a)
 [ "$cida" != "$cidb" ] || fail "both desks have the CID $cida"
-await "olad did not take desk A's universes" test "$(added "$cida")" -ge 2
+await "olad did not take desk A's universes" took "$cida" 2
 sleep 1
 record 3
 expect_slots 1 7 3
@@ -182,7 +186,7 @@ record 2
 expect_slots 1 13 100
 touch "$work/desk-b/stop"
 wait "$deskb" || fail "desk B did not end cleanly: $(tail -n 5 "$work/desk-b/desk.err")"
-await "olad did not hear desk B's stream end" test "$(terminated "$cidb" 1)" -ge 1
+await "olad did not hear desk B's stream end" ended "$cidb" 1
 for u in 1 2; do
   [ "$(terminated "$cida" $u)" -ge 1 ] || fail "olad did not hear desk A end universe $u"
 done
