@@ -48,6 +48,9 @@ OutputWire::OutputWire(DeskBase& desk)
   thread_.add(&adapter_);
   thread_.add(&artnet_);
   thread_.add(&sacn_);
+  // LUMORA_WIRE_WARMUP=0 or 1 overrides the host's choice (for measuring).
+  const char* warm = std::getenv("LUMORA_WIRE_WARMUP");
+  thread_.setWarmUps(warm && (warm[0] == '0' || warm[0] == '1') ? warm[0] == '1' : !desk.options().headless);
   Wires()[&desk] = this;
 }
 

@@ -147,6 +147,7 @@ void WireThread::run() {
 
   std::array<int64_t, kMaxSenders> due{};  // next deadline; 0 = not sending
   std::array<int64_t, kMaxSenders> period{};
+  std::array<int64_t, kMaxSenders> warmed{};  // the deadline last warmed up for
   int active = -1;                          // sender with parts of a send left
   WireSender* held = nullptr;               // the active sender, entered
 
@@ -173,6 +174,18 @@ void WireThread::run() {
     for (int i = 0; i < count_; ++i)
       if (due[i] != 0 && i != active && (first < 0 || due[i] < due[first])) first = i;
 
+    // A sender that asks for a warm-up and has not had it for its next
+    // deadline has business with the wire that much earlier.
+    auto lead = [&](int i) -> int64_t {
+      return !warmUps_ || warmed[i] == due[i] ? 0 : senders_[static_cast<std::size_t>(i)]->WarmLead().count();
+    };
+    auto warmUp = [&](int i) {
+      warmed[i] = due[i];
+      WireSender* s = senders_[static_cast<std::size_t>(i)];
+      if (!s->Enter()) return;
+      s->Warm(*f);
+      s->Leave();
+    };
     auto advance = [&](int i) {
       // Next deadline on the same grid; missed ones are skipped, not caught up.
       due[i] += period[i];
@@ -205,23 +218,32 @@ void WireThread::run() {
     }
     if (pick >= 0) {
       // A send that holds the thread lets a deadline just ahead go first.
-      int64_t wait = 0;
+      int waitFor = -1;
       if (pickNeed > 0)
         for (int i = 0; i < count_; ++i)
           if (i != pick && i != active && due[i] > now && due[i] <= now + pickNeed + kPartMarginNs &&
-              (wait == 0 || due[i] < wait))
-            wait = due[i];
-      if (wait != 0) {
-        SleepUntil(wait);
+              (waitFor < 0 || due[i] < due[waitFor]))
+            waitFor = i;
+      if (waitFor >= 0) {
+        const int64_t at = due[waitFor] - lead(waitFor);
+        if (at <= now)
+          warmUp(waitFor);
+        else
+          SleepUntil(at);
         continue;
       }
       begin(pick);
       continue;
     }
+    const int64_t next = first >= 0 ? due[first] - lead(first) : kNever;
+    if (first >= 0 && next < due[first] && next <= now) {
+      warmUp(first);
+      continue;
+    }
     if (active >= 0) {
-      const int64_t limit = first >= 0 ? due[first] - kPartMarginNs : kNever;
+      const int64_t limit = next != kNever ? next - kPartMarginNs : kNever;
       if (limit != kNever && limit - now < kMinPartNs) {
-        SleepUntil(due[first]);
+        SleepUntil(next);
         continue;
       }
       if (!held->Continue(limit)) {
@@ -232,7 +254,7 @@ void WireThread::run() {
       continue;
     }
     if (first >= 0) {
-      SleepUntil(due[first]);
+      SleepUntil(next);
       continue;
     }
     // Nothing to send: sleep until new settings, a poke or Stop come. The

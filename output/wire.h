@@ -141,6 +141,16 @@ class WireSender {
     (void)untilNs;
     return false;
   }
+  // A sender whose sends must leave within microseconds of the deadline
+  // asks the wire to wake this long before it and call Warm, which runs
+  // what Begin runs except the send itself (nothing leaves, nothing that
+  // Begin reads changes). Begin still sends the newest frame at the
+  // deadline, but on memory just touched: where the host maps a guest's
+  // memory lazily (a virtual machine's shadow page tables, rebuilt after
+  // the kernel samples page ages), a cold wake-up otherwise costs hundreds
+  // of microseconds of faults before the packet leaves. Zero: no warm-up.
+  virtual std::chrono::nanoseconds WarmLead() const { return {}; }
+  virtual void Warm(const WireFrame& f) { (void)f; }
 
   // The UI thread holds the sender while it touches the sender's devices
   // itself (open, close, reset, a wake-up): the wire then skips its sends.
@@ -198,6 +208,13 @@ class WireThread {
   // periods depend on outside the frame (a sender's socket moving between
   // the wire and the UI thread).
   void poke();
+  // Whether senders that ask for a warm-up get it (before Start). It costs
+  // one more wake-up per send: the GUI desk, whose wire path goes cold by
+  // hundreds of microseconds, turns it on; the headless desk, whose path is
+  // short and whose idle cost is counted, leaves it off.
+  void setWarmUps(bool on) {
+    if (!running()) warmUps_ = on;
+  }
 
   // Starts the thread (once; again after Stop). The thread asks for
   // SCHED_FIFO where RLIMIT_RTPRIO (or the capability) permits it.
@@ -228,6 +245,7 @@ class WireThread {
 
   std::array<WireSender*, kMaxSenders> senders_{};
   int count_ = 0;
+  bool warmUps_ = false;
   FrameExchange exchange_;
   std::thread thread_;
   std::atomic<bool> stop_{false};

@@ -151,6 +151,12 @@ std::chrono::nanoseconds ArtNetWire::Period(const WireFrame& f) const {
   return std::chrono::milliseconds(f.artPeriodMs);
 }
 
+void ArtNetWire::Warm(const WireFrame& f) {
+  if (!socket_) return;
+  for (int p = 0; p < f.artCount; ++p)
+    artnet::BuildArtDmx(packet_, f.artUniverses[static_cast<std::size_t>(p)], f.slots.data());
+}
+
 bool ArtNetWire::Begin(const WireFrame& f) {
   if (!socket_) return false;
   // Fits the string's own buffer: no allocation.

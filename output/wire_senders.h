@@ -95,6 +95,9 @@ class ArtNetWire final : public WireSender {
   // the two coinciding cost milliseconds now and then.
   bool StartsAtOnce() const override { return false; }
   std::chrono::nanoseconds FirstAfter(std::chrono::nanoseconds period) const override { return period + period / 2; }
+  // Builds the packets a millisecond ahead of the deadline (sends nothing).
+  std::chrono::nanoseconds WarmLead() const override { return std::chrono::milliseconds(1); }
+  void Warm(const WireFrame& f) override;
   void setTally(SendTally* t) { tally_ = t; }
 
  private:

@@ -5,9 +5,12 @@
 // a timer of the desk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -15,12 +18,14 @@
 #include "app/desk.h"
 #include "desk/hoofdblad.h"
 #include "output/adapters.h"
+#include "output/artnet_packet.h"
 #include "output/opendmx.h"
 #include "output/output_wire.h"
 #include "output/wire.h"
 #include "output/wire_senders.h"
 #include "platform/ftdi_sim.h"
 #include "platform/tribus31.h"
+#include "platform/udp_socket.h"
 
 namespace lumora {
 namespace {
@@ -257,6 +262,98 @@ TEST(WireThread, AnIdleWireSleepsThroughNewSlotsAndWakesForNewSettings) {
   ASSERT_TRUE(pokeAwake());
   EXPECT_EQ(s.sends.load(), sent);
   wire.Stop();
+}
+
+// Logs its warm-ups ('w') and sends ('s') with the first slot each saw. Its
+// first warm-up publishes a newer frame, as a tick landing between the
+// warm-up and the deadline would.
+class WarmingSender final : public WireSender {
+ public:
+  explicit WarmingSender(WireThread& wire) : wire_(wire) {}
+  std::chrono::nanoseconds Period(const WireFrame&) const override { return std::chrono::milliseconds(5); }
+  bool StartsAtOnce() const override { return false; }
+  std::chrono::nanoseconds WarmLead() const override { return std::chrono::milliseconds(2); }
+  void Warm(const WireFrame& f) override {
+    record('w', f.slots[0]);
+    if (published_) return;
+    published_ = true;
+    wire_.exchange().back().slots.fill(2);
+    wire_.publish(false);
+  }
+  bool Begin(const WireFrame& f) override {
+    record('s', f.slots[0]);
+    return false;
+  }
+  std::vector<std::pair<char, int>> calls() {
+    std::lock_guard<std::mutex> g(m_);
+    return log_;
+  }
+  long sends() {
+    std::lock_guard<std::mutex> g(m_);
+    return std::count_if(log_.begin(), log_.end(), [](const auto& c) { return c.first == 's'; });
+  }
+
+ private:
+  void record(char kind, int slot) {
+    std::lock_guard<std::mutex> g(m_);
+    log_.emplace_back(kind, slot);
+  }
+  WireThread& wire_;
+  bool published_ = false;  // wire thread only
+  std::mutex m_;
+  std::vector<std::pair<char, int>> log_;
+};
+
+TEST(WireThread, AWarmUpPrecedesEachSendWhichStillTakesTheNewestFrame) {
+  for (const bool on : {true, false}) {
+    SCOPED_TRACE(on ? "warm-ups on" : "warm-ups off");
+    WireThread wire;
+    WarmingSender s(wire);
+    wire.add(&s);
+    wire.setWarmUps(on);
+    wire.exchange().back().slots.fill(1);
+    wire.publish(true);
+    wire.Start();
+    for (int i = 0; i < 5000 && s.sends() < 6; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    wire.Stop();
+    const auto calls = s.calls();
+    ASSERT_GE(s.sends(), 6);
+    if (!on) {
+      for (const auto& c : calls) EXPECT_EQ(c, std::make_pair('s', 1));
+      continue;
+    }
+    // One warm-up before every send, never two for one deadline.
+    for (std::size_t i = 0; i < calls.size(); ++i) EXPECT_EQ(calls[i].first, i % 2 == 0 ? 'w' : 's') << i;
+    // The first warm-up saw the old frame; every send, the newer one.
+    EXPECT_EQ(calls[0].second, 1);
+    for (std::size_t i = 1; i < calls.size(); ++i) EXPECT_EQ(calls[i].second, 2) << i;
+  }
+}
+
+TEST(ArtNetWire, AWarmUpSendsNothingAndTheSendCarriesTheNewestSlots) {
+  FakeUdpSocket socket;
+  ASSERT_EQ(socket.Bind(artnet::kPort), "");
+  ArtNetWire art(&socket);
+  WireFrame f;
+  f.artOn = true;
+  f.artPeriodMs = 100;
+  f.artCount = 2;
+  f.artUniverses[0] = 3;
+  f.artUniverses[1] = 4;
+  std::snprintf(f.artBroadcast.data(), f.artBroadcast.size(), "10.255.255.255");
+  f.slots.fill(7);
+  EXPECT_GT(art.WarmLead().count(), 0);
+  art.Warm(f);
+  EXPECT_TRUE(socket.sent.empty());
+  f.slots.fill(9);
+  art.Begin(f);
+  ASSERT_EQ(socket.sent.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    const auto& d = socket.sent[i].data;
+    ASSERT_EQ(d.size(), 18u + 512u);
+    EXPECT_EQ(d[14], f.artUniverses[i]);
+    EXPECT_TRUE(std::all_of(d.begin() + 18, d.end(), [](uint8_t v) { return v == 9; }));
+  }
 }
 
 TEST(WireSender, HoldWaitsForTheSendInProgressAndBlocksTheNext) {
