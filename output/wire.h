@@ -142,8 +142,8 @@ class WireSender {
     return false;
   }
   // A sender whose sends must leave within microseconds of the deadline
-  // asks the wire to wake this long before it and call Warm, which runs
-  // what Begin runs except the send itself (nothing leaves, nothing that
+  // asks the wire to wake this long before it and call Warm, which does
+  // the work Begin does ahead of sending (nothing leaves, nothing that
   // Begin reads changes). Begin still sends the newest frame at the
   // deadline, but on memory just touched: where the host maps a guest's
   // memory lazily (a virtual machine's shadow page tables, rebuilt after
