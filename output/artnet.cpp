@@ -1,9 +1,9 @@
 #include "output/artnet.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/desk_base.h"
+#include "platform/env.h"
 #include "core/levels.h"
 #include "output/art_config.h"
 #include "output/output_wire.h"
@@ -16,16 +16,6 @@ constexpr int32_t kGreen = RGB(0, 255, 0);
 constexpr int32_t kBlack = RGB(0, 0, 0);
 constexpr int32_t kButtonFace = -1;
 constexpr int kDialogPorts = 8;
-
-std::string EnvText(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? std::string(v) : std::string();
-}
-
-bool EnvSet(const char* name) {
-  std::string v = EnvText(name);
-  return !v.empty() && v != "0";
-}
 
 bool PortOn(const ArtPortRec& p) { return p.Enabled != 0; }
 

@@ -2,12 +2,12 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <cstring>
 #include <map>
 
 #include "platform/desk_base.h"
+#include "platform/env.h"
 #include "output/adapter.h"
 #include "output/adapters.h"
 #include "output/opendmx.h"
@@ -39,18 +39,14 @@ OutputWire::OutputWire(DeskBase& desk)
       sacn_(nullptr),
       // LUMORA_WIRE_INLINE=1 sends on the UI thread as the manual clock does:
       // bench/wire_timing.sh measures the difference the wire thread makes.
-      inline_(desk.scheduler().manual() || [] {
-        const char* v = std::getenv("LUMORA_WIRE_INLINE");
-        return v && std::string(v) == "1";
-      }()) {
+      inline_(desk.scheduler().manual() || EnvSet("LUMORA_WIRE_INLINE")) {
   adapter_.setTally(&tally_);
   artnet_.setTally(&tally_);
   thread_.add(&adapter_);
   thread_.add(&artnet_);
   thread_.add(&sacn_);
   // LUMORA_WIRE_WARMUP=0 or 1 overrides the host's choice (for measuring).
-  const char* warm = std::getenv("LUMORA_WIRE_WARMUP");
-  thread_.setWarmUps(warm && (warm[0] == '0' || warm[0] == '1') ? warm[0] == '1' : !desk.options().headless);
+  thread_.setWarmUps(EnvSwitch("LUMORA_WIRE_WARMUP").value_or(!desk.options().headless));
   Wires()[&desk] = this;
 }
 

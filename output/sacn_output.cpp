@@ -2,11 +2,11 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <map>
 
 #include "output/output_wire.h"
+#include "platform/env.h"
 
 namespace lumora {
 
@@ -15,11 +15,6 @@ namespace {
 std::map<const DeskCore*, SacnOutput*>& Outputs() {
   static std::map<const DeskCore*, SacnOutput*> m;
   return m;
-}
-
-bool EnvSet(const char* name) {
-  const char* v = std::getenv(name);
-  return v && v[0] && std::string(v) != "0";
 }
 
 std::unique_ptr<SacnSocket> MakeSocket() {
