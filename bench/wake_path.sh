@@ -33,6 +33,7 @@ events="timer/hrtimer_start sched/sched_waking sched/sched_switch syscalls/sys_e
 clock_was=$(sed -n 's/.*\[\(.*\)\].*/\1/p' "$T/trace_clock")
 buffer_was=$(cat "$T/buffer_size_kb")
 cleanup() {
+  set +e  # put everything back, whatever fails
   echo 0 >"$T/tracing_on"
   for e in $events; do
     echo 0 >"$T/events/$e/enable"
