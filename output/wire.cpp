@@ -241,7 +241,13 @@ void WireThread::run() {
       continue;
     }
     if (active >= 0) {
-      const int64_t limit = next != kNever ? next - kPartMarginNs : kNever;
+      // Parts keep clear of a sender's whole warm-up lead, not only of the
+      // warm-up: a part begun after it that overran (a device or a sleep
+      // returning late) would push back the very send it prepared.
+      const int64_t quiet =
+          first >= 0 ? due[first] - (warmUps_ ? senders_[static_cast<std::size_t>(first)]->WarmLead().count() : 0)
+                     : kNever;
+      const int64_t limit = quiet != kNever ? quiet - kPartMarginNs : kNever;
       if (limit != kNever && limit - now < kMinPartNs) {
         SleepUntil(next);
         continue;

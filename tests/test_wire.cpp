@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -334,6 +335,89 @@ TEST(WireThread, AWarmUpPrecedesEachSendWhichStillTakesTheNewestFrame) {
     const auto first = std::find_if(calls.begin(), calls.end(), [](const auto& c) { return c.first == 'w'; });
     EXPECT_EQ(first->second, 1);
     for (auto c = first + 1; c != calls.end(); ++c) EXPECT_EQ(c->second, 2) << (c - calls.begin());
+  }
+}
+
+// The wire's calls in the order it makes them, from every sender: 'w' a
+// warm-up, 's' a short send, 'p' a part of a long send.
+class CallOrder {
+ public:
+  void add(char c) {
+    std::lock_guard<std::mutex> g(m_);
+    calls_.push_back(c);
+  }
+  std::string calls() {
+    std::lock_guard<std::mutex> g(m_);
+    return calls_;
+  }
+  long count(char c) {
+    const std::string all = calls();
+    return std::count(all.begin(), all.end(), c);
+  }
+
+ private:
+  std::mutex m_;
+  std::string calls_;
+};
+
+// 8 ms of line time every 10 ms, in the parts the wire allows.
+class LongSender final : public WireSender {
+ public:
+  explicit LongSender(CallOrder& order) : order_(order) {}
+  std::chrono::nanoseconds Period(const WireFrame&) const override { return std::chrono::milliseconds(10); }
+  bool Begin(const WireFrame&) override {
+    leftNs_ = 8'000'000;
+    return true;
+  }
+  bool Continue(int64_t untilNs) override {
+    order_.add('p');
+    const int64_t part = untilNs == INT64_MAX ? leftNs_ : std::clamp<int64_t>(untilNs - WireThread::Now(), 100'000, leftNs_);
+    std::this_thread::sleep_for(std::chrono::nanoseconds(part));
+    leftNs_ -= part;
+    return leftNs_ > 0;
+  }
+
+ private:
+  CallOrder& order_;
+  int64_t leftNs_ = 0;
+};
+
+class WarmShortSender final : public WireSender {
+ public:
+  explicit WarmShortSender(CallOrder& order) : order_(order) {}
+  std::chrono::nanoseconds Period(const WireFrame&) const override { return std::chrono::milliseconds(7); }
+  bool StartsAtOnce() const override { return false; }
+  std::chrono::nanoseconds WarmLead() const override { return std::chrono::milliseconds(3); }
+  void Warm(const WireFrame&) override { order_.add('w'); }
+  bool Begin(const WireFrame&) override {
+    order_.add('s');
+    return false;
+  }
+
+ private:
+  CallOrder& order_;
+};
+
+TEST(WireThread, NoPartOfALongSendRunsBetweenAWarmUpAndItsSend) {
+  // A part that overran (a device or a sleep returning late) would push
+  // back the very send the warm-up prepared.
+  CallOrder order;
+  LongSender adapter(order);
+  WarmShortSender art(order);
+  WireThread wire;
+  wire.add(&adapter);
+  wire.add(&art);
+  wire.setWarmUps(true);
+  wire.publish(true);
+  wire.Start();
+  ASSERT_TRUE(WaitFor([&] { return order.count('s') >= 12 && order.count('w') >= 6 && order.count('p') >= 12; }));
+  wire.Stop();
+  const std::string calls = order.calls();
+  for (std::size_t w = calls.find('w'); w != std::string::npos; w = calls.find('w', w + 1)) {
+    const std::size_t send = calls.find('s', w);
+    if (send == std::string::npos) break;
+    const std::size_t part = calls.find('p', w);
+    EXPECT_TRUE(part == std::string::npos || part > send) << "a part after the warm-up at " << w << ": " << calls;
   }
 }
 
