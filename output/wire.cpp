@@ -179,6 +179,13 @@ void WireThread::run() {
     auto lead = [&](int i) -> int64_t {
       return !warmUps_ || warmed[i] == due[i] ? 0 : senders_[static_cast<std::size_t>(i)]->WarmLead().count();
     };
+    // Where the window before a deadline begins in which nothing long may
+    // start: the sender's whole warm-up lead, not only its warm-up. A long
+    // send begun after the warm-up that overran (a device or a sleep
+    // returning late) would push back the very send the warm-up prepared.
+    auto quietFrom = [&](int i) -> int64_t {
+      return due[i] - (warmUps_ ? senders_[static_cast<std::size_t>(i)]->WarmLead().count() : 0);
+    };
     auto warmUp = [&](int i) {
       warmed[i] = due[i];
       WireSender* s = senders_[static_cast<std::size_t>(i)];
@@ -221,7 +228,7 @@ void WireThread::run() {
       int waitFor = -1;
       if (pickNeed > 0)
         for (int i = 0; i < count_; ++i)
-          if (i != pick && i != active && due[i] > now && due[i] <= now + pickNeed + kPartMarginNs &&
+          if (i != pick && i != active && due[i] > now && quietFrom(i) <= now + pickNeed + kPartMarginNs &&
               (waitFor < 0 || due[i] < due[waitFor]))
             waitFor = i;
       if (waitFor >= 0) {
@@ -241,13 +248,7 @@ void WireThread::run() {
       continue;
     }
     if (active >= 0) {
-      // Parts keep clear of a sender's whole warm-up lead, not only of the
-      // warm-up: a part begun after it that overran (a device or a sleep
-      // returning late) would push back the very send it prepared.
-      const int64_t quiet =
-          first >= 0 ? due[first] - (warmUps_ ? senders_[static_cast<std::size_t>(first)]->WarmLead().count() : 0)
-                     : kNever;
-      const int64_t limit = quiet != kNever ? quiet - kPartMarginNs : kNever;
+      const int64_t limit = first >= 0 ? quietFrom(first) - kPartMarginNs : kNever;
       if (limit != kNever && limit - now < kMinPartNs) {
         SleepUntil(next);
         continue;

@@ -339,7 +339,7 @@ TEST(WireThread, AWarmUpPrecedesEachSendWhichStillTakesTheNewestFrame) {
 }
 
 // The wire's calls in the order it makes them, from every sender: 'w' a
-// warm-up, 's' a short send, 'p' a part of a long send.
+// warm-up, 's' a short send, 'b' the start of a long send, 'p' a part of it.
 class CallOrder {
  public:
   void add(char c) {
@@ -360,13 +360,17 @@ class CallOrder {
   std::string calls_;
 };
 
-// 8 ms of line time every 10 ms, in the parts the wire allows.
+// 3 ms of line time every 7 ms after a start of 0.3 ms (a break), in the
+// parts the wire allows.
 class LongSender final : public WireSender {
  public:
   explicit LongSender(CallOrder& order) : order_(order) {}
-  std::chrono::nanoseconds Period(const WireFrame&) const override { return std::chrono::milliseconds(10); }
+  std::chrono::nanoseconds Period(const WireFrame&) const override { return std::chrono::milliseconds(7); }
+  int64_t BeginNs(const WireFrame&) const override { return 300'000; }
   bool Begin(const WireFrame&) override {
-    leftNs_ = 8'000'000;
+    order_.add('b');
+    std::this_thread::sleep_for(std::chrono::microseconds(300));
+    leftNs_ = 3'000'000;
     return true;
   }
   bool Continue(int64_t untilNs) override {
@@ -382,11 +386,14 @@ class LongSender final : public WireSender {
   int64_t leftNs_ = 0;
 };
 
+// Every 7 ms too, each deadline 1.5 ms after the long sender's: inside the
+// warm-up lead, after the warm-up.
 class WarmShortSender final : public WireSender {
  public:
   explicit WarmShortSender(CallOrder& order) : order_(order) {}
   std::chrono::nanoseconds Period(const WireFrame&) const override { return std::chrono::milliseconds(7); }
   bool StartsAtOnce() const override { return false; }
+  std::chrono::nanoseconds FirstAfter(std::chrono::nanoseconds) const override { return std::chrono::microseconds(1500); }
   std::chrono::nanoseconds WarmLead() const override { return std::chrono::milliseconds(3); }
   void Warm(const WireFrame&) override { order_.add('w'); }
   bool Begin(const WireFrame&) override {
@@ -398,9 +405,9 @@ class WarmShortSender final : public WireSender {
   CallOrder& order_;
 };
 
-TEST(WireThread, NoPartOfALongSendRunsBetweenAWarmUpAndItsSend) {
-  // A part that overran (a device or a sleep returning late) would push
-  // back the very send the warm-up prepared.
+TEST(WireThread, NothingLongStartsBetweenAWarmUpAndItsSend) {
+  // A long send's start or part that overran (a device or a sleep
+  // returning late) would push back the very send the warm-up prepared.
   CallOrder order;
   LongSender adapter(order);
   WarmShortSender art(order);
@@ -410,15 +417,28 @@ TEST(WireThread, NoPartOfALongSendRunsBetweenAWarmUpAndItsSend) {
   wire.setWarmUps(true);
   wire.publish(true);
   wire.Start();
-  ASSERT_TRUE(WaitFor([&] { return order.count('s') >= 12 && order.count('w') >= 6 && order.count('p') >= 12; }));
+  ASSERT_TRUE(WaitFor([&] {
+    return order.count('s') >= 12 && order.count('w') >= 6 && order.count('b') >= 6 && order.count('p') >= 12;
+  }));
   wire.Stop();
   const std::string calls = order.calls();
   for (std::size_t w = calls.find('w'); w != std::string::npos; w = calls.find('w', w + 1)) {
     const std::size_t send = calls.find('s', w);
     if (send == std::string::npos) break;
-    const std::size_t part = calls.find('p', w);
-    EXPECT_TRUE(part == std::string::npos || part > send) << "a part after the warm-up at " << w << ": " << calls;
+    const std::size_t longWork = calls.find_first_of("bp", w);
+    EXPECT_TRUE(longWork == std::string::npos || longWork > send)
+        << "long work after the warm-up at " << w << ": " << calls;
   }
+  // Each long deadline falls inside the short sender's lead, so the long
+  // send starts only once the short one went (but for a rare overrun of a
+  // whole period on a loaded machine), never ahead of the warm-up.
+  long starts = 0, afterTheShortSend = 0;
+  for (std::size_t i = 0; i < calls.size(); ++i)
+    if (calls[i] == 'b') {
+      ++starts;
+      if (i > 0 && calls[i - 1] == 's') ++afterTheShortSend;
+    }
+  EXPECT_GE(afterTheShortSend * 4, starts * 3) << calls;
 }
 
 TEST(ArtNetWire, AWarmUpSendsNothingAndTheSendCarriesTheNewestSlots) {
