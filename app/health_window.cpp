@@ -280,9 +280,12 @@ void Health::fill() {
   Status_Text.setCaption(status);
 
   const Timer& tick = d.window<Hoofdblad>().Timer1;
+  // A resting tick measures no periods: say so, or the empty figures below
+  // read as a stopped output.
   Tick_Set.setCaption(tick.Enabled() && tick.Interval() > 0
                           ? "Output tick every " + std::to_string(tick.Interval()) + " ms (" +
-                                Fixed(1000.0 / tick.Interval(), 1) + " per second)"
+                                Fixed(1000.0 / tick.Interval(), 1) + " per second)" +
+                                (tick.restSeen != 0 ? ", resting while nothing changes" : "")
                           : "Output tick stopped");
   Tick_Recent.setCaption("Last 10 s: " + Periods(tickRecent()));
   Tick_Total.setCaption("Since start: " + Periods(tickSinceStart()));

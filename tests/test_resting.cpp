@@ -112,6 +112,20 @@ TEST_F(Resting, ACommandWakesTheTickAtOnce) {
   EXPECT_EQ(*desk->scheduler().nextDue(), due);
 }
 
+TEST_F(Resting, TheHealthWindowSaysTheTickRests) {
+  cmd("show Health");
+  cmd("advance 3000");
+  // Its periods are not measured while it rests: the window says why.
+  EXPECT_EQ(get("Health.Tick_Set.Caption"), "\"Output tick every 70 ms (14.3 per second), resting while nothing changes\"");
+  EXPECT_EQ(get("Health.Tick_Recent.Caption"), "\"Last 10 s: no ticks measured\"");
+  // A tick that may not rest (an adapter polls its device) keeps its beat.
+  tick().mayRest = [] { return false; };
+  desk->scheduler().noteActivity();
+  cmd("advance 2000");
+  EXPECT_EQ(get("Health.Tick_Set.Caption"), "\"Output tick every 70 ms (14.3 per second)\"");
+  EXPECT_EQ(get("Health.Tick_Recent.Caption").rfind("\"Last 10 s: mean 70.00 ms", 0), 0u);
+}
+
 TEST_F(Resting, ReadableDataAndOtherTimersAreActivity) {
   Scheduler& sch = desk->scheduler();
   cmd("advance 3000");
