@@ -112,16 +112,7 @@ void LayOutFunctionEditor(FormView& v, FunctionEditor& m, QLayout* extra) {
   body->addLayout(lv);
   root->addLayout(body, 1);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  auto* ok = new QPushButton(&v);
-  ok->setDefault(true);
-  b.bind(ok, m.OK);
-  auto* cancel = new QPushButton(&v);
-  b.bind(cancel, m.Cancel);
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  root->addLayout(buttons);
+  root->addLayout(OkCancelRow(b, &v, m.OK, m.Cancel));
 }
 
 namespace {

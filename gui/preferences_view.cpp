@@ -2,13 +2,12 @@
 // the last project at start.
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "gui/view.h"
+#include "gui/widgets.h"
 #include "project/preferences.h"
 
 namespace lumora::gui {
@@ -47,18 +46,7 @@ class PreferencesView : public FormView {
     ShowColours(where, {QColor(), QColor(0x55, 0x55, 0x55)});
     binder().bind(where, m_.lblWhere);
     root->addWidget(where);
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    auto* ok = new QPushButton(this);
-    ok->setDefault(true);
-    ok->setMinimumWidth(80);
-    binder().bind(ok, m_.cmdOK);
-    auto* cancel = new QPushButton(this);
-    cancel->setMinimumWidth(80);
-    binder().bind(cancel, m_.cmdCancel);
-    row->addWidget(ok);
-    row->addWidget(cancel);
-    root->addLayout(row);
+    root->addLayout(OkCancelRow(binder(), this, m_.cmdOK, m_.cmdCancel, 80));
     setMinimumWidth(460);
   }
 

@@ -5,12 +5,12 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
 #include "desk/project_text.h"
 #include "gui/view.h"
+#include "gui/widgets.h"
 
 namespace lumora::gui {
 
@@ -60,18 +60,7 @@ class ProjectTextView : public FormView {
     binder().bind(notes, m_.Text1);
     root->addWidget(notes, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto* ok = new QPushButton(this);
-    ok->setDefault(true);
-    ok->setMinimumWidth(90);
-    binder().bind(ok, m_.OKButton);
-    auto* cancel = new QPushButton(this);
-    cancel->setMinimumWidth(90);
-    binder().bind(cancel, m_.CancelButton);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    root->addLayout(buttons);
+    root->addLayout(OkCancelRow(binder(), this, m_.OKButton, m_.CancelButton, 90));
     resize(460, 340);
   }
 

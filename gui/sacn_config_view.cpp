@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "gui/view.h"
+#include "gui/widgets.h"
 #include "output/sacn_config.h"
 
 namespace lumora::gui {
@@ -91,18 +92,7 @@ class SacnConfigView : public FormView {
     binder().bind(status, m_.lblStatus);
     root->addWidget(status);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto* ok = new QPushButton(this);
-    ok->setDefault(true);
-    ok->setMinimumWidth(80);
-    binder().bind(ok, m_.cmdOK);
-    auto* cancel = new QPushButton(this);
-    cancel->setMinimumWidth(80);
-    binder().bind(cancel, m_.cmdCancel);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    root->addLayout(buttons);
+    root->addLayout(OkCancelRow(binder(), this, m_.cmdOK, m_.cmdCancel, 80));
     setMinimumWidth(720);
   }
 

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
 #include <QStyleOptionGroupBox>
 
 #include "gui/binder.h"
@@ -88,6 +89,21 @@ class VisibilityFollower : public QObject {
 void FollowVisibility(QWidget* caption, QWidget* field) {
   field->installEventFilter(new VisibilityFollower(caption, field));
   caption->setVisible(!field->isHidden());
+}
+
+QHBoxLayout* OkCancelRow(Binder& b, QWidget* parent, Control& ok, Control& cancel, int minWidth) {
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  auto* okButton = new QPushButton(parent);
+  okButton->setDefault(true);
+  auto* cancelButton = new QPushButton(parent);
+  for (QPushButton* button : {okButton, cancelButton})
+    if (minWidth > 0) button->setMinimumWidth(minWidth);
+  b.bind(okButton, ok);
+  b.bind(cancelButton, cancel);
+  row->addWidget(okButton);
+  row->addWidget(cancelButton);
+  return row;
 }
 
 }  // namespace lumora::gui

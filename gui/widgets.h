@@ -2,6 +2,7 @@
 // indicators) used by many windows.
 #pragma once
 
+#include <QHBoxLayout>
 #include <QWidget>
 
 #include "core/form.h"
@@ -39,5 +40,9 @@ void PaintOverFace(const QColor& face, const QList<QWidget*>& widgets);
 // Keeps a fixed caption label shown exactly while its field is shown, for
 // captions the model does not know of (the field's control hides alone).
 void FollowVisibility(QWidget* caption, QWidget* field);
+
+// A dialog's OK and Cancel buttons, right-aligned, OK the default button.
+// A minimum width of 0 leaves the style's own.
+QHBoxLayout* OkCancelRow(Binder& b, QWidget* parent, Control& ok, Control& cancel, int minWidth = 0);
 
 }  // namespace lumora::gui
