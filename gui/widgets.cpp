@@ -97,8 +97,8 @@ QHBoxLayout* OkCancelRow(Binder& b, QWidget* parent, Control& ok, Control& cance
   auto* okButton = new QPushButton(parent);
   okButton->setDefault(true);
   auto* cancelButton = new QPushButton(parent);
-  for (QPushButton* button : {okButton, cancelButton})
-    if (minWidth > 0) button->setMinimumWidth(minWidth);
+  if (minWidth > 0)
+    for (QPushButton* button : {okButton, cancelButton}) button->setMinimumWidth(minWidth);
   b.bind(okButton, ok);
   b.bind(cancelButton, cancel);
   row->addWidget(okButton);

@@ -174,18 +174,17 @@ void WireThread::run() {
     for (int i = 0; i < count_; ++i)
       if (due[i] != 0 && i != active && (first < 0 || due[i] < due[first])) first = i;
 
+    auto warmLead = [&](int i) -> int64_t {
+      return warmUps_ ? senders_[static_cast<std::size_t>(i)]->WarmLead().count() : 0;
+    };
     // A sender that asks for a warm-up and has not had it for its next
     // deadline has business with the wire that much earlier.
-    auto lead = [&](int i) -> int64_t {
-      return !warmUps_ || warmed[i] == due[i] ? 0 : senders_[static_cast<std::size_t>(i)]->WarmLead().count();
-    };
+    auto lead = [&](int i) -> int64_t { return warmed[i] == due[i] ? 0 : warmLead(i); };
     // Where the window before a deadline begins in which nothing long may
     // start: the sender's whole warm-up lead, not only its warm-up. A long
     // send begun after the warm-up that overran (a device or a sleep
     // returning late) would push back the very send the warm-up prepared.
-    auto quietFrom = [&](int i) -> int64_t {
-      return due[i] - (warmUps_ ? senders_[static_cast<std::size_t>(i)]->WarmLead().count() : 0);
-    };
+    auto quietFrom = [&](int i) -> int64_t { return due[i] - warmLead(i); };
     auto warmUp = [&](int i) {
       warmed[i] = due[i];
       WireSender* s = senders_[static_cast<std::size_t>(i)];
