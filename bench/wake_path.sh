@@ -68,8 +68,10 @@ ip netns exec "$ns" "$work/ref" 10.0.0.5 10.255.255.255 100 1 $((dur + 10)) 6455
 echo $! >>"$work/pids"
 sleep 3
 
-desk=$(pgrep -n -x lumora-headless || true)
-ref=$(pgrep -n -f "$work/ref" || true)
+# Found among the namespace's own processes: another desk on the host is not ours.
+in_ns() { for p in $(ip netns pids "$ns"); do [ "$(cat "/proc/$p/comm" 2>/dev/null)" = "$1" ] && echo "$p"; done | head -1; }
+desk=$(in_ns lumora-headless)
+ref=$(in_ns ref)
 [ -n "$desk" ] && [ -n "$ref" ] || { echo "wake_path: desk or reference did not start" >&2; cat "$work/desk.err" >&2; exit 1; }
 # The wire thread is the desk's real-time thread (a negative priority in stat).
 wire=""
